@@ -1,0 +1,122 @@
+// command_line.cpp
+// The command-line stage and the program's own path.
+
+#include "app/command_line.h"
+
+#include "app/app_platform.h"
+#include "app/command_line_texts.h"
+#include "app/exit_codes.h"
+#include "base/wformat.h"
+
+AppApi g_appApi = {::MessageBoxW, ::GetModuleFileNameW};
+
+namespace
+{
+
+// The room GetModuleFileNameW is given for the program's path, in characters.
+const DWORD MODULE_PATH_ROOM = 512;
+
+wchar_t foldAsciiCase(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+// Whole-word comparison that folds only the letters A to Z.
+bool isOption(const CWStr& word, const wchar_t* option)
+{
+    const wchar_t* w = word.c_str();
+    uint64_t i = 0;
+    for (; i < word.length() && option[i]; ++i)
+    {
+        if (foldAsciiCase(w[i]) != foldAsciiCase(option[i]))
+            return false;
+    }
+    return i == word.length() && option[i] == L'\0';
+}
+
+} // namespace
+
+CWStr moduleFileName()
+{
+    wchar_t buffer[MODULE_PATH_ROOM + 2] = {};
+    DWORD count = g_appApi.GetModuleFileNameW(nullptr, buffer, MODULE_PATH_ROOM);
+    // A cut path comes back as the whole room; never read past it.
+    if (count > MODULE_PATH_ROOM)
+        count = MODULE_PATH_ROOM;
+    return CWStr::substr(buffer, 0, count);
+}
+
+CWStr folderOf(const CWStr& path)
+{
+    const wchar_t* text = path.c_str();
+    for (uint64_t i = path.length(); i > 0; --i)
+    {
+        if (text[i - 1] == L'\\')
+            return path.substr(0, i - 1);
+    }
+    return CWStr();
+}
+
+bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* request)
+{
+    int noPause = 0;
+    int preinstall = 0;
+    int havePath = 0;
+    CWStr infPath(TEXT_DEFAULT_INF_NAME);
+
+    const CWStrArray words = split(CWStr(arguments), L' ');
+    const CWStr caption = formatText(TEXT_CAPTION_PATTERN, TEXT_PRODUCT_NAME);
+
+    for (uint64_t i = 0; i < words.count(); ++i)
+    {
+        const CWStr& word = words[i];
+        if (word.empty())
+            continue;
+
+        if (word.c_str()[0] == L'-')
+        {
+            if (isOption(word, L"-h") || isOption(word, L"-help") || isOption(word, L"-?"))
+            {
+                const CWStr usage = formatText(TEXT_USAGE, TEXT_DEFAULT_INF_NAME);
+                g_appApi.MessageBoxW(nullptr, usage.c_str(), caption.c_str(), MB_OK);
+                return false;
+            }
+            if (isOption(word, L"-nopause"))
+            {
+                noPause = 1;
+            }
+            else if (isOption(word, L"-preinstall"))
+            {
+                preinstall = 1;
+            }
+            else
+            {
+                const CWStr text = formatText(TEXT_INVALID_OPTION, word.c_str());
+                g_appApi.MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR);
+                *exitCode = EXIT_CODE_BAD_ARGUMENTS;
+                return false;
+            }
+            continue;
+        }
+
+        if (havePath)
+        {
+            g_appApi.MessageBoxW(nullptr, TEXT_TOO_MANY_INF_FILES, caption.c_str(), MB_ICONERROR);
+            *exitCode = EXIT_CODE_BAD_ARGUMENTS;
+            return false;
+        }
+        infPath = word;
+        havePath = 1;
+    }
+
+    const CWStr programFolder = folderOf(moduleFileName());
+    if (!havePath)
+        infPath = programFolder + L"\\" + TEXT_DEFAULT_INF_NAME;
+
+    request->noPause = noPause;
+    request->preinstall = preinstall;
+    request->infPath = infPath;
+    request->programFolder = programFolder;
+    request->caption = caption;
+    return true;
+}

@@ -1,0 +1,282 @@
+// command_line_test.cpp
+// The command-line stage: options, INF path, message boxes, exit codes, the
+// program folder and the default INF path. Message boxes and the program's path
+// come from fakes, so every box that would be shown is checked, not shown.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_platform.h"
+#include "app/command_line.h"
+#include "tests/support/test_support.h"
+
+namespace
+{
+
+struct ShownBox
+{
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+
+std::vector<ShownBox> g_boxes;
+std::wstring g_modulePath;
+int g_moduleCalls;
+bool g_moduleOverreports;
+
+int WINAPI fakeMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    g_boxes.push_back({owner, text, caption, type});
+    return IDOK;
+}
+
+// Behaves as the platform does: copies what fits and returns the size when cut.
+DWORD WINAPI fakeModuleFileName(HMODULE module, LPWSTR buffer, DWORD size)
+{
+    ++g_moduleCalls;
+    if (module != nullptr || g_modulePath.empty())
+        return 0;
+    DWORD count = static_cast<DWORD>(g_modulePath.size());
+    if (count >= size)
+    {
+        g_modulePath.copy(buffer, size);
+        buffer[size - 1] = L'\0';
+        return g_moduleOverreports ? count : size;
+    }
+    g_modulePath.copy(buffer, count);
+    buffer[count] = L'\0';
+    return count;
+}
+
+const wchar_t EXPECTED_USAGE[] =
+    L"Usage:\n\ninstall[64].exe -h|-help|-?\n  Displays this help.\n\n"
+    L"install[64].exe [-nopause] [drive:\\path\\to\\file.inf]\n"
+    L"  Installs the driver (use when hardware already present).\n\n"
+    L"install[64].exe [-nopause] -preinstall [drive:\\path\\to\\file.inf]\n"
+    L"  Pre-installs the driver (use when hardware is not yet present).\n\n"
+    L"If no .inf file is specified, default is kvr7.inf in same folder.\n"
+    L"The -nopause option causes this program to exit when done without waiting for user input.\n\n"
+    L"Exit code:\n"
+    L"  0 => No errors.\n"
+    L"  1 => Windows version is too low, or trying to run 32-bit version in 64-bit Windows.\n"
+    L"  2 => Failed to open .inf file (when not -preinstall).\n"
+    L"  3 => Failed to parse .inf file (when not -preinstall).\n"
+    L"  4 => No suitable hardware found (when not -preinstall).\n"
+    L"  5 => An unexpected error occurred during installation (when not -preinstall).\n"
+    L"  6 => Bad command-line arguments.\n"
+    L"  7 => Insufficient resources, e.g. memory allocation failure.\n"
+    L"  8 => Failed to load DIFxAPI.dll.\n"
+    L"  9 => Failed to get an entry point in DIFxAPI.dll.\n"
+    L"  100-123 => Error in pre-installation (when -preinstall). See DriverPackagePreinstall in MSDN.\n\n";
+
+const wchar_t CAPTION[] = L"KVR7 Driver Installer";
+
+class CommandLine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_saved = g_appApi;
+        g_appApi.MessageBoxW = fakeMessageBox;
+        g_appApi.GetModuleFileNameW = fakeModuleFileName;
+        g_boxes.clear();
+        g_modulePath = L"C:\\Program Files\\KVR7\\install64.exe";
+        g_moduleCalls = 0;
+        g_moduleOverreports = false;
+    }
+    void TearDown() override { g_appApi = m_saved; }
+
+    // Runs the stage; the exit code starts at `initialExitCode`.
+    bool run(const std::wstring& arguments, int32_t initialExitCode = 0)
+    {
+        m_exitCode = initialExitCode;
+        m_request = RunRequest();
+        return readCommandLine(arguments.c_str(), &m_exitCode, &m_request);
+    }
+
+    void expectGoesOn(const std::wstring& arguments, int noPause, int preinstall,
+                      const std::wstring& infPath)
+    {
+        SCOPED_TRACE(L"arguments '" + arguments + L"'");
+        g_boxes.clear();
+        ASSERT_TRUE(run(arguments));
+        EXPECT_TRUE(g_boxes.empty());
+        EXPECT_EQ(0, m_exitCode);
+        EXPECT_EQ(noPause, m_request.noPause);
+        EXPECT_EQ(preinstall, m_request.preinstall);
+        EXPECT_EQ(infPath, str(m_request.infPath));
+        EXPECT_EQ(L"C:\\Program Files\\KVR7", str(m_request.programFolder));
+        EXPECT_EQ(CAPTION, str(m_request.caption));
+    }
+
+    // The stage ends start-up after exactly one box.
+    void expectEnds(const std::wstring& arguments, int32_t exitCode, const std::wstring& text,
+                    UINT type)
+    {
+        SCOPED_TRACE(L"arguments '" + arguments.substr(0, 200) + L"'");
+        g_boxes.clear();
+        g_moduleCalls = 0;
+        ASSERT_FALSE(run(arguments));
+        EXPECT_EQ(exitCode, m_exitCode);
+        ASSERT_EQ(1u, g_boxes.size());
+        EXPECT_EQ(text, g_boxes[0].text);
+        EXPECT_EQ(CAPTION, g_boxes[0].caption);
+        EXPECT_EQ(type, g_boxes[0].type);
+        EXPECT_EQ(nullptr, g_boxes[0].owner);
+        EXPECT_EQ(0, g_moduleCalls) << "the program folder is not worked out when start-up ends";
+    }
+
+    AppApi m_saved;
+    int32_t m_exitCode = 0;
+    RunRequest m_request;
+};
+
+const std::wstring DEFAULT_INF = L"C:\\Program Files\\KVR7\\kvr7.inf";
+
+} // namespace
+
+TEST_F(CommandLine, NoArgumentsInstallsFromTheDefaultInf)
+{
+    expectGoesOn(L"", 0, 0, DEFAULT_INF);
+    expectGoesOn(L"     ", 0, 0, DEFAULT_INF);
+}
+
+TEST_F(CommandLine, OptionsInAnyCaseAndOrder)
+{
+    expectGoesOn(L"-nopause", 1, 0, DEFAULT_INF);
+    expectGoesOn(L"-NOPAUSE", 1, 0, DEFAULT_INF);
+    expectGoesOn(L"-NoPause", 1, 0, DEFAULT_INF);
+    expectGoesOn(L"-preinstall", 0, 1, DEFAULT_INF);
+    expectGoesOn(L"-PREinstall -nopause", 1, 1, DEFAULT_INF);
+    expectGoesOn(L"-nopause -preinstall D:\\drv\\kvr7.inf", 1, 1, L"D:\\drv\\kvr7.inf");
+    expectGoesOn(L"D:\\drv\\kvr7.inf -preinstall -nopause", 1, 1, L"D:\\drv\\kvr7.inf");
+    expectGoesOn(L"-nopause D:\\drv\\kvr7.inf -nopause", 1, 0, L"D:\\drv\\kvr7.inf");
+    expectGoesOn(L"  -nopause    x.inf   ", 1, 0, L"x.inf");
+}
+
+TEST_F(CommandLine, InfPathIsHandedOnExactlyAsTyped)
+{
+    expectGoesOn(L"..\\pkg\\kvr7.inf", 0, 0, L"..\\pkg\\kvr7.inf");
+    expectGoesOn(L"driver.txt", 0, 0, L"driver.txt");
+    expectGoesOn(L"\"C:\\pkg\\kvr7.inf\"", 0, 0, L"\"C:\\pkg\\kvr7.inf\"");
+    expectGoesOn(L"C:\\d\u00e9p\u00f4t\\\u6f22.inf", 0, 0, L"C:\\d\u00e9p\u00f4t\\\u6f22.inf");
+    // Only blanks separate: a tab stays inside the word.
+    expectGoesOn(L"a\tb.inf", 0, 0, L"a\tb.inf");
+}
+
+TEST_F(CommandLine, HelpShowsTheUsageTextAndKeepsTheExitCode)
+{
+    for (const wchar_t* help : {L"-h", L"-H", L"-help", L"-HELP", L"-HeLp", L"-?"})
+        expectEnds(help, 0, EXPECTED_USAGE, MB_OK);
+    // The usage names kvr7.inf even after a path, and ignores what follows.
+    expectEnds(L"C:\\other\\x.inf -h", 0, EXPECTED_USAGE, MB_OK);
+    expectEnds(L"-h -bad", 0, EXPECTED_USAGE, MB_OK);
+    expectEnds(L"-nopause -? x.inf y.inf", 0, EXPECTED_USAGE, MB_OK);
+
+    // The stage does not write the exit code on the help path.
+    g_boxes.clear();
+    EXPECT_FALSE(run(L"-help", 42));
+    EXPECT_EQ(42, m_exitCode);
+}
+
+TEST_F(CommandLine, InvalidOptions)
+{
+    for (const wchar_t* bad : {L"-", L"-x", L"-nopausex", L"-hh", L"-help2", L"--nopause",
+                               L"-pre", L"-preinstall-", L"-\u00c9", L"-nopause\tC:\\x.inf"})
+    {
+        expectEnds(bad, 6, std::wstring(L"Invalid option: ") + bad, MB_ICONERROR);
+    }
+    // Only A to Z fold: a dotless capital I is not "i".
+    expectEnds(L"-PREİNSTALL", 6, L"Invalid option: -PREİNSTALL", MB_ICONERROR);
+    // The first piece that ends start-up decides.
+    expectEnds(L"-bad -h", 6, L"Invalid option: -bad", MB_ICONERROR);
+    expectEnds(L"x.inf -bad y.inf", 6, L"Invalid option: -bad", MB_ICONERROR);
+}
+
+TEST_F(CommandLine, SecondInfPath)
+{
+    const std::wstring text = L"Specify at most one .inf file.";
+    expectEnds(L"a.inf b.inf", 6, text, MB_ICONERROR);
+    expectEnds(L"a.inf b.inf -h", 6, text, MB_ICONERROR);
+    expectEnds(L"a.inf b.inf -bad", 6, text, MB_ICONERROR);
+    // A quoted path with a blank in it is two words.
+    expectEnds(L"\"C:\\Program Files\\kvr7.inf\"", 6, text, MB_ICONERROR);
+}
+
+TEST_F(CommandLine, ProgramFolderFromTheModulePath)
+{
+    const struct
+    {
+        const wchar_t* module;
+        const wchar_t* folder;
+    } cases[] = {
+        {L"C:\\KVR7\\install.exe", L"C:\\KVR7"},
+        {L"C:\\install.exe", L"C:"},
+        {L"\\\\server\\share\\pkg\\install.exe", L"\\\\server\\share\\pkg"},
+        {L"\\install.exe", L""},
+        {L"install.exe", L""},
+        {L"", L""},
+    };
+    for (const auto& c : cases)
+    {
+        g_modulePath = c.module;
+        ASSERT_TRUE(run(L"-preinstall")) << c.module;
+        EXPECT_EQ(c.folder, str(m_request.programFolder)) << c.module;
+        EXPECT_EQ(std::wstring(c.folder) + L"\\kvr7.inf", str(m_request.infPath)) << c.module;
+        // The folder is handed on also when a path was given.
+        ASSERT_TRUE(run(L"x.inf")) << c.module;
+        EXPECT_EQ(c.folder, str(m_request.programFolder)) << c.module;
+        EXPECT_EQ(L"x.inf", str(m_request.infPath));
+    }
+}
+
+TEST_F(CommandLine, ModuleFileNameKeepsAt512Characters)
+{
+    g_modulePath = L"C:\\" + std::wstring(600, L'p') + L"\\install.exe";
+    CWStr cut = moduleFileName();
+    EXPECT_EQ(512u, cut.length());
+    EXPECT_EQ(g_modulePath.substr(0, 511) + L'\0', str(cut));
+
+    g_moduleOverreports = true;
+    EXPECT_EQ(512u, moduleFileName().length());
+
+    g_modulePath = L"C:\\pkg\\install.exe";
+    EXPECT_EQ(L"C:\\pkg\\install.exe", str(moduleFileName()));
+    g_modulePath.clear();
+    EXPECT_EQ(L"", str(moduleFileName()));
+}
+
+TEST_F(CommandLine, RealModuleFileNameNamesThisProgram)
+{
+    g_appApi = m_saved;
+    std::wstring path = str(moduleFileName());
+    ASSERT_GT(path.size(), 14u);
+    EXPECT_EQ(L"app_tests.exe", path.substr(path.size() - 13));
+    g_appApi.MessageBoxW = fakeMessageBox;
+    g_appApi.GetModuleFileNameW = fakeModuleFileName;
+}
+
+TEST_F(CommandLine, LongArgumentStrings)
+{
+    const std::wstring longPath = L"C:\\" + std::wstring(100000, L'x') + L".inf";
+    expectGoesOn(longPath, 0, 0, longPath);
+    expectGoesOn(std::wstring(10000, L' '), 0, 0, DEFAULT_INF);
+
+    std::wstring manyOptions;
+    for (int i = 0; i < 5000; ++i)
+        manyOptions += i % 2 ? L"-nopause " : L"-PREINSTALL ";
+    expectGoesOn(manyOptions, 1, 1, DEFAULT_INF);
+    expectEnds(manyOptions + L"-late", 6, L"Invalid option: -late", MB_ICONERROR);
+
+    std::wstring manyWords;
+    for (int i = 0; i < 50000; ++i)
+        manyWords += L"a ";
+    expectEnds(manyWords, 6, L"Specify at most one .inf file.", MB_ICONERROR);
+
+    const std::wstring longOption = L"-" + std::wstring(100000, L'z');
+    expectEnds(longOption, 6, L"Invalid option: " + longOption, MB_ICONERROR);
+}

@@ -1,0 +1,39 @@
+// test_support.h
+// Helpers shared by the test programs: capture of the debugger output and
+// comparison helpers for CWStr.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/trace.h"
+#include "base/wstr.h"
+
+// While alive, every trace line goes to lines() instead of the debugger output.
+class DebugOutputCapture
+{
+public:
+    DebugOutputCapture();
+    ~DebugOutputCapture();
+    DebugOutputCapture(const DebugOutputCapture&) = delete;
+    DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
+
+    const std::vector<std::wstring>& lines() const;
+    void clear();
+
+private:
+    TraceApi m_saved;
+};
+
+inline std::wstring str(const CWStr& value)
+{
+    return std::wstring(value.c_str(), static_cast<size_t>(value.length()));
+}
+
+// The items of an array, for whole-list comparisons.
+std::vector<std::wstring> items(const CWStrArray& array);
+
+// Checks the value's own invariants: NUL at m_length and none before it.
+::testing::AssertionResult wellFormed(const CWStr& value);
