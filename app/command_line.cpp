@@ -10,8 +10,7 @@
 
 AppApi g_appApi = {::MessageBoxW, ::GetModuleFileNameW};
 
-namespace
-{
+namespace {
 
 // The room GetModuleFileNameW is given for the program's path, in characters.
 const DWORD MODULE_PATH_ROOM = 512;

@@ -11,11 +11,11 @@
 // What the stage hands back when the program is to go on.
 struct RunRequest
 {
-    int noPause = 0;       // 1: end once done instead of waiting for Finish.
-    int preinstall = 0;    // 1: pre-install the package instead of installing for present hardware.
-    CWStr infPath;         // As typed, or the program folder + "\kvr7.inf".
-    CWStr programFolder;   // Without a trailing backslash; empty when unknown.
-    CWStr caption;         // "KVR7 Driver Installer": message boxes and the window title.
+    int noPause = 0;     // 1: end once done instead of waiting for Finish.
+    int preinstall = 0;  // 1: pre-install the package instead of installing for present hardware.
+    CWStr infPath;       // As typed, or the program folder + "\kvr7.inf".
+    CWStr programFolder; // Without a trailing backslash; empty when unknown.
+    CWStr caption;       // "KVR7 Driver Installer": message boxes and the window title.
 };
 
 // Runs the stage on `arguments` (the command line without the program name).

@@ -7,8 +7,7 @@
 #include <cwchar>
 #include <memory>
 
-namespace
-{
+namespace {
 
 // Collects output: stores what fits (capacity - 1 units) and counts all of it.
 class Sink
@@ -154,7 +153,8 @@ size_t run(Sink& out, const wchar_t* pattern, va_list args)
         {
             const int width = va_arg(args, int);
             spec.leftAlign = spec.leftAlign || width < 0;
-            spec.width = width < 0 ? 0u - static_cast<unsigned>(width) : static_cast<unsigned>(width);
+            spec.width =
+                width < 0 ? 0u - static_cast<unsigned>(width) : static_cast<unsigned>(width);
             ++p;
         }
         else

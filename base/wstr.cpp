@@ -8,8 +8,7 @@
 #include <new>
 #include <utility>
 
-namespace
-{
+namespace {
 
 uint64_t textLength(const wchar_t* text)
 {

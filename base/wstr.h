@@ -39,8 +39,8 @@ private:
     CWStr(wchar_t* adopted, uint64_t length) : m_data(adopted), m_length(length) {}
 
     static wchar_t* allocUnits(uint64_t length);
-    static CWStr concat(const wchar_t* left, uint64_t leftLength,
-                        const wchar_t* right, uint64_t rightLength);
+    static CWStr concat(const wchar_t* left, uint64_t leftLength, const wchar_t* right,
+                        uint64_t rightLength);
 
     wchar_t* m_data;
     uint64_t m_length;

@@ -12,8 +12,7 @@
 #include "app/command_line.h"
 #include "tests/support/test_support.h"
 
-namespace
-{
+namespace {
 
 struct ShownBox
 {
@@ -71,7 +70,8 @@ const wchar_t EXPECTED_USAGE[] =
     L"  7 => Insufficient resources, e.g. memory allocation failure.\n"
     L"  8 => Failed to load DIFxAPI.dll.\n"
     L"  9 => Failed to get an entry point in DIFxAPI.dll.\n"
-    L"  100-123 => Error in pre-installation (when -preinstall). See DriverPackagePreinstall in MSDN.\n\n";
+    L"  100-123 => Error in pre-installation (when -preinstall). See DriverPackagePreinstall in "
+    L"MSDN.\n\n";
 
 const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 
@@ -185,8 +185,8 @@ TEST_F(CommandLine, HelpShowsTheUsageTextAndKeepsTheExitCode)
 
 TEST_F(CommandLine, InvalidOptions)
 {
-    for (const wchar_t* bad : {L"-", L"-x", L"-nopausex", L"-hh", L"-help2", L"--nopause",
-                               L"-pre", L"-preinstall-", L"-\u00c9", L"-nopause\tC:\\x.inf"})
+    for (const wchar_t* bad : {L"-", L"-x", L"-nopausex", L"-hh", L"-help2", L"--nopause", L"-pre",
+                               L"-preinstall-", L"-\u00c9", L"-nopause\tC:\\x.inf"})
     {
         expectEnds(bad, 6, std::wstring(L"Invalid option: ") + bad, MB_ICONERROR);
     }

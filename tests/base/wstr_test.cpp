@@ -117,7 +117,8 @@ TEST(Split, Table)
         {L"\"C:\\Program Files\\x.inf\"", L' ', {L"\"C:\\Program", L"Files\\x.inf\""}},
     };
     for (const SplitCase& c : cases)
-        EXPECT_EQ(c.expected, items(split(CWStr(c.text), c.separator))) << "text '" << c.text << "'";
+        EXPECT_EQ(c.expected, items(split(CWStr(c.text), c.separator)))
+            << "text '" << c.text << "'";
 }
 
 TEST(Split, ANulInsideTheTextEndsTheSearchForSeparators)

@@ -5,8 +5,7 @@
 
 #include <cwchar>
 
-namespace
-{
+namespace {
 
 std::vector<std::wstring>& capturedLines()
 {
