@@ -18,7 +18,8 @@ kvr7_prepare_prefix() {
         return 0
     fi
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed for $WINEPREFIX" >&2; return 1; }
+    # No Mono or Gecko: nothing here needs them, and their install prompts would wait.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >/dev/null 2>&1 || { echo "wine-env: wineboot failed for $WINEPREFIX" >&2; return 1; }
     # Without a window manager Wine waits ~2 s on every window destruction unless
     # its windows are unmanaged.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
