@@ -1,0 +1,29 @@
+// window_probe.h
+// Helpers for window tests: message pumping, child lookup in z-order, rectangles
+// relative to the parent's client area, and screen captures written as BMP files.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Dispatches this thread's pending messages for about `milliseconds`.
+void pumpMessages(DWORD milliseconds);
+
+// The window's children, first in z-order first.
+std::vector<HWND> childrenInOrder(HWND parent);
+
+// The child's window rectangle in its parent's client coordinates.
+RECT rectInParent(HWND child);
+
+std::wstring windowText(HWND window);
+std::wstring className(HWND window);
+
+// The pixels of `rect` (screen coordinates) as 0x00RRGGBB values, row by row,
+// read back from the screen. Empty when the screen cannot be read.
+std::vector<DWORD> capturePixels(const RECT& rect);
+
+// Writes the window's screen area to `fileName` (24-bit BMP). Returns false when
+// nothing could be captured or written.
+bool saveScreenshot(HWND window, const wchar_t* fileName);
