@@ -12,8 +12,7 @@ extern "C" DWORD WINAPI DriverPackagePreinstallW(PCWSTR DriverPackageInfPath, DW
     return preinstallDriverPackage(DriverPackageInfPath, Flags);
 }
 
-extern "C" VOID WINAPI SetDifxLogCallbackW(DIFXAPILOGCALLBACK_W LogCallback,
-                                           PVOID CallbackContext)
+extern "C" VOID WINAPI SetDifxLogCallbackW(DIFXAPILOGCALLBACK_W LogCallback, PVOID CallbackContext)
 {
     setDifxLogCallback(LogCallback, CallbackContext);
 }

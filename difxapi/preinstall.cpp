@@ -18,8 +18,7 @@
 
 DifxPlatformApi g_difxPlatformApi = {::CheckTokenMembership};
 
-namespace
-{
+namespace {
 
 DIFXAPILOGCALLBACK_W g_logCallback = nullptr;
 PVOID g_logContext = nullptr;
@@ -298,8 +297,9 @@ public:
                     forNt.push_back(base + L"." + decoration);
             }
             const std::vector<std::wstring>& chosen = !forArchitecture.empty() ? forArchitecture
-                                                      : !forNt.empty()         ? forNt
-                                                                    : std::vector<std::wstring>{base};
+                                                      : !forNt.empty()
+                                                          ? forNt
+                                                          : std::vector<std::wstring>{base};
             for (const std::wstring& section : chosen)
                 addUnique(sections, section);
         }
@@ -352,7 +352,8 @@ public:
     // Every source file the package names: the keys of SourceDisksFiles (plain and
     // decorated for this architecture) and the files that the CopyFiles directives
     // of the device install sections copy.
-    std::vector<std::wstring> referencedFiles(const std::vector<std::wstring>& installSections) const
+    std::vector<std::wstring>
+    referencedFiles(const std::vector<std::wstring>& installSections) const
     {
         std::vector<std::wstring> files;
         const std::wstring listSections[] = {L"SourceDisksFiles." + m_architecture,
@@ -457,8 +458,8 @@ bool callerIsAdministrator()
 // The whole content of a file; false when it cannot be read.
 bool readFile(const std::wstring& path, std::string& content)
 {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER size;
@@ -540,8 +541,8 @@ DWORD preinstall(PCWSTR infPath, DWORD flags)
 {
     logEvent(DIFXAPI_INFO, 0, DIFX_LOG_START, infPath ? infPath : L"(null)", flags);
     if (!infPath || (flags & ~DIFX_PREINSTALL_FLAGS))
-        return fail(ERROR_INVALID_PARAMETER, DIFX_LOG_BAD_PARAMETER,
-                    infPath ? infPath : L"(null)", flags);
+        return fail(ERROR_INVALID_PARAMETER, DIFX_LOG_BAD_PARAMETER, infPath ? infPath : L"(null)",
+                    flags);
     if (!callerIsAdministrator())
         return fail(ERROR_ACCESS_DENIED, DIFX_LOG_NOT_ADMIN);
 
@@ -565,7 +566,7 @@ DWORD preinstall(PCWSTR infPath, DWORD flags)
     if (inf.get() == INVALID_HANDLE_VALUE)
     {
         const DWORD error = GetLastError();
-        return fail(error != 0 ? error : ERROR_INVALID_PARAMETER, DIFX_LOG_OPEN_FAILED, infPath);
+        return fail(error != 0 ? error : ERROR_CANNOT_MAKE, DIFX_LOG_OPEN_FAILED, infPath);
     }
 
     const std::wstring className = keyValue(inf.get(), L"Version", L"Class");

@@ -26,8 +26,8 @@ extern DifxPlatformApi g_difxPlatformApi;
 
 // The flags a pre-installation accepts; any other bit gives ERROR_INVALID_PARAMETER.
 // REPAIR stages a package again that is staged already. LEGACY_MODE accepts
-// packages with missing files (not a missing catalog: the Setup API needs it). SILENT and FORCE change
-// nothing here: nothing is shown, and no device's driver is compared.
+// packages with missing files (not a missing catalog: the Setup API needs it). SILENT and FORCE
+// change nothing here: nothing is shown, and no device's driver is compared.
 const DWORD DIFX_PREINSTALL_FLAGS = DRIVER_PACKAGE_REPAIR | DRIVER_PACKAGE_SILENT |
                                     DRIVER_PACKAGE_FORCE | DRIVER_PACKAGE_LEGACY_MODE;
 

@@ -21,7 +21,7 @@ typedef enum
 // its text and the context given with the callback. The text belongs to the
 // library and is valid only during the call.
 typedef VOID(__cdecl* DIFXAPILOGCALLBACK_W)(DIFXAPI_LOG EventType, DWORD Error,
-                                             PCWSTR EventDescription, PVOID CallbackContext);
+                                            PCWSTR EventDescription, PVOID CallbackContext);
 
 // Flags of the driver-package calls.
 #define DRIVER_PACKAGE_REPAIR 0x00000001
@@ -40,8 +40,7 @@ typedef VOID(WINAPI* SetDifxLogCallbackW_t)(DIFXAPILOGCALLBACK_W LogCallback,
 #ifdef KVR7_DIFXAPI_EXPORTS
 // Only the library's own sources see the declarations of its exports.
 extern "C" DWORD WINAPI DriverPackagePreinstallW(PCWSTR DriverPackageInfPath, DWORD Flags);
-extern "C" VOID WINAPI SetDifxLogCallbackW(DIFXAPILOGCALLBACK_W LogCallback,
-                                           PVOID CallbackContext);
+extern "C" VOID WINAPI SetDifxLogCallbackW(DIFXAPILOGCALLBACK_W LogCallback, PVOID CallbackContext);
 #endif
 
 // Result codes of the pre-installation that some mingw-w64 headers lack. The

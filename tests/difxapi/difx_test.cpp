@@ -17,8 +17,7 @@
 #include "difxapi/preinstall.h"
 #include "install/difx_api.h"
 
-namespace
-{
+namespace {
 
 // ---- fixtures --------------------------------------------------------------
 
@@ -128,8 +127,8 @@ public:
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         static unsigned counter = 0;
-        m_path = std::wstring(temp) + L"kvr7difx" + std::to_wstring(GetCurrentProcessId()) +
-                 L"_" + std::to_wstring(++counter);
+        m_path = std::wstring(temp) + L"kvr7difx" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                 std::to_wstring(++counter);
         CreateDirectoryW(m_path.c_str(), nullptr);
     }
     ~TempFolder() { removeTree(m_path); }
@@ -232,7 +231,8 @@ private:
 std::string package(const std::string& tag, const std::string& version = "",
                     const std::string& install = "", const std::string& sections = "")
 {
-    return "; " + tag + "\r\n"
+    return "; " + tag +
+           "\r\n"
            "[Version]\r\n"
            "Signature=\"$Windows NT$\"\r\n"
            "Class=Sample\r\n"
@@ -333,8 +333,8 @@ TEST_F(DifxTest, PathChecks)
         {"very long and invalid", std::wstring(1000, L'|'), ERROR_FILENAME_EXCED_RANGE},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.expected, library.preinstall(c.path.c_str(), DRIVER_PACKAGE_REPAIR |
-                                                                     DRIVER_PACKAGE_FORCE))
+        EXPECT_EQ(c.expected,
+                  library.preinstall(c.path.c_str(), DRIVER_PACKAGE_REPAIR | DRIVER_PACKAGE_FORCE))
             << c.name;
 }
 
@@ -379,25 +379,27 @@ TEST_F(DifxTest, NotAPlugAndPlayFunctionDriverPackage)
     } cases[] = {
         {"no class", "[Version]\r\nSignature=\"$Windows NT$\"\r\n" + models +
                          "\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" + tail},
-        {"legacy driver class", "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=LegacyDriver\r\n" +
-                                    models + "\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" + tail},
-        {"legacy driver class GUID",
-         "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
-         "ClassGUID={8ECC055D-047F-11D1-A537-0000F8753ED1}\r\n" +
-             models + "\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" + tail},
-        {"no [Manufacturer]",
-         "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n"
-         "\r\n[DefaultInstall]\r\nAddReg=R\r\n[R]\r\n" + tail},
+        {"legacy driver class",
+         "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=LegacyDriver\r\n" + models +
+             "\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" + tail},
+        {"legacy driver class GUID", "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
+                                     "ClassGUID={8ECC055D-047F-11D1-A537-0000F8753ED1}\r\n" +
+                                         models + "\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" + tail},
+        {"no [Manufacturer]", "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n"
+                              "\r\n[DefaultInstall]\r\nAddReg=R\r\n[R]\r\n" +
+                                  tail},
         {"models section missing",
          "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n"
-         "\r\n[Manufacturer]\r\n%M%=Models\r\n\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" + tail},
+         "\r\n[Manufacturer]\r\n%M%=Models\r\n\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" +
+             tail},
         {"install section missing",
          "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n" + models + tail},
         {"models only for another architecture",
          "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Sample\r\n"
          "\r\n[Manufacturer]\r\n%M%=Models,NTia64\r\n"
          "\r\n[Models.NTia64]\r\n%D%=Install,ROOT\\KVR7TEST\r\n"
-         "\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" + tail},
+         "\r\n[Install]\r\nAddReg=R\r\n[R]\r\n" +
+             tail},
     };
     for (const auto& c : cases)
     {
@@ -406,6 +408,13 @@ TEST_F(DifxTest, NotAPlugAndPlayFunctionDriverPackage)
             << c.name;
         EXPECT_TRUE(stagedCopies(c.inf).empty()) << c.name;
     }
+}
+
+// The Setup API's own reason is passed on for a file it does not take as an INF.
+TEST_F(DifxTest, NotAnInfFile)
+{
+    const std::wstring inf = writePackage("MZ binary\r\n");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_EXPECTED_SECTION_NAME), library.preinstall(inf.c_str(), 5));
 }
 
 TEST_F(DifxTest, MissingFilesAndCatalogs)
@@ -432,35 +441,65 @@ TEST_F(DifxTest, MissingFilesAndCatalogs)
         {"driver file missing", package("f2"), {}, normal, ERROR_MISSING_FILE},
         {"listed in SourceDisksFiles only", package("f3", "", "", bothArchitectures), driver,
          normal, ERROR_MISSING_FILE},
-        {"listed file present", package("f4", "", "", bothArchitectures),
-         {L"kvr7test.sys", L"extra.dll"}, normal, ERROR_SUCCESS},
+        {"listed file present",
+         package("f4", "", "", bothArchitectures),
+         {L"kvr7test.sys", L"extra.dll"},
+         normal,
+         ERROR_SUCCESS},
         {"copied with @, missing", package("f5", "", "CopyFiles=@direct.sys\r\n"), driver, normal,
          ERROR_MISSING_FILE},
-        {"copied with @, present", package("f6", "", "CopyFiles=@direct.sys\r\n"),
-         {L"kvr7test.sys", L"direct.sys"}, normal, ERROR_SUCCESS},
+        {"copied with @, present",
+         package("f6", "", "CopyFiles=@direct.sys\r\n"),
+         {L"kvr7test.sys", L"direct.sys"},
+         normal,
+         ERROR_SUCCESS},
         {"renamed on copy: source missing",
          package("f7", "", "CopyFiles=Kvr7Renamed\r\n", "\r\n[Kvr7Renamed]\r\nnew.sys,old.sys\r\n"),
-         {L"kvr7test.sys", L"new.sys"}, normal, ERROR_MISSING_FILE},
+         {L"kvr7test.sys", L"new.sys"},
+         normal,
+         ERROR_MISSING_FILE},
         {"renamed on copy: source present",
          package("f8", "", "CopyFiles=Kvr7Renamed\r\n", "\r\n[Kvr7Renamed]\r\nnew.sys,old.sys\r\n"),
-         {L"kvr7test.sys", L"old.sys"}, normal, ERROR_SUCCESS},
-        {"disk folder: file beside the INF", package("f9", "", "CopyFiles=Kvr7Moved\r\n", onDisk2),
-         {L"kvr7test.sys", L"moved.sys"}, normal, ERROR_MISSING_FILE},
-        {"disk folder: file in place", package("f10", "", "CopyFiles=Kvr7Moved\r\n", onDisk2),
-         {L"kvr7test.sys", L"disk2\\sub\\moved.sys"}, normal, ERROR_SUCCESS},
+         {L"kvr7test.sys", L"old.sys"},
+         normal,
+         ERROR_SUCCESS},
+        {"disk folder: file beside the INF",
+         package("f9", "", "CopyFiles=Kvr7Moved\r\n", onDisk2),
+         {L"kvr7test.sys", L"moved.sys"},
+         normal,
+         ERROR_MISSING_FILE},
+        {"disk folder: file in place",
+         package("f10", "", "CopyFiles=Kvr7Moved\r\n", onDisk2),
+         {L"kvr7test.sys", L"disk2\\sub\\moved.sys"},
+         normal,
+         ERROR_SUCCESS},
         {"catalog missing", package("f11", "CatalogFile=kvr7test.cat\r\n"), driver, normal,
          static_cast<DWORD>(CRYPT_E_FILE_ERROR)},
-        {"catalog present", package("f12", "CatalogFile=kvr7test.cat\r\n"),
-         {L"kvr7test.sys", L"kvr7test.cat"}, normal, ERROR_SUCCESS},
-        {"architecture's catalog missing", package("f13", archCatalogs),
-         {L"kvr7test.sys", L"kvr7test.cat"}, normal, static_cast<DWORD>(CRYPT_E_FILE_ERROR)},
-        {"architecture's catalog present", package("f14", archCatalogs),
-         {L"kvr7test.sys", L"kvr7test.cat", L"kvr7x86.cat", L"kvr7amd64.cat"}, normal,
+        {"catalog present",
+         package("f12", "CatalogFile=kvr7test.cat\r\n"),
+         {L"kvr7test.sys", L"kvr7test.cat"},
+         normal,
          ERROR_SUCCESS},
-        {"legacy mode: files missing", package("f15", "CatalogFile=kvr7test.cat\r\n"),
-         {L"kvr7test.cat"}, legacy, ERROR_SUCCESS},
-        {"legacy mode: catalog missing", package("f16", "CatalogFile=kvr7test.cat\r\n"), {},
-         legacy, static_cast<DWORD>(CRYPT_E_FILE_ERROR)},
+        {"architecture's catalog missing",
+         package("f13", archCatalogs),
+         {L"kvr7test.sys", L"kvr7test.cat"},
+         normal,
+         static_cast<DWORD>(CRYPT_E_FILE_ERROR)},
+        {"architecture's catalog present",
+         package("f14", archCatalogs),
+         {L"kvr7test.sys", L"kvr7test.cat", L"kvr7x86.cat", L"kvr7amd64.cat"},
+         normal,
+         ERROR_SUCCESS},
+        {"legacy mode: files missing",
+         package("f15", "CatalogFile=kvr7test.cat\r\n"),
+         {L"kvr7test.cat"},
+         legacy,
+         ERROR_SUCCESS},
+        {"legacy mode: catalog missing",
+         package("f16", "CatalogFile=kvr7test.cat\r\n"),
+         {},
+         legacy,
+         static_cast<DWORD>(CRYPT_E_FILE_ERROR)},
     };
     for (const auto& c : cases)
     {
@@ -556,7 +595,8 @@ TEST_F(DifxTest, FailuresEndWithAnErrorEventCarryingTheCode)
         DWORD code;
         std::wstring text;
     } cases[] = {
-        {missing.c_str(), 5, ERROR_FILE_NOT_FOUND, L"The INF file '" + missing + L"' was not found."},
+        {missing.c_str(), 5, ERROR_FILE_NOT_FOUND,
+         L"The INF file '" + missing + L"' was not found."},
         {relative.c_str(), 5, ERROR_INVALID_NAME,
          L"'kvr7.inf' is not a valid fully qualified INF file path."},
         {tooLong.c_str(), 5, ERROR_FILENAME_EXCED_RANGE,
@@ -598,28 +638,6 @@ TEST_F(DifxTest, CallbackIsReplacedAndCleared)
     library.setLogCallback(nullptr, nullptr);
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), library.preinstall(missing.c_str(), 5));
     EXPECT_TRUE(g_events.empty());
-}
-
-TEST_F(DifxTest, RepairIsLoggedAsAWarning)
-{
-    const std::wstring inf = writePackage(package("RepairLog"));
-    ASSERT_EQ(0u, library.preinstall(inf.c_str(), 0));
-    const std::wstring staged = systemInfFolder() + L"\\" + stagedCopies(package("RepairLog"))[0];
-    library.setLogCallback(recordEvent, nullptr);
-    EXPECT_EQ(0u, library.preinstall(inf.c_str(), DRIVER_PACKAGE_REPAIR));
-    bool warned = false;
-    for (const LogEvent& event : g_events)
-    {
-        if (event.kind != DIFXAPI_WARNING)
-            continue;
-        warned = true;
-        EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), event.error);
-        EXPECT_EQ(0, _wcsicmp((L"Driver package is already staged as '" + staged +
-                               L"'; staging it again.").c_str(),
-                              event.text.c_str()))
-            << narrow(event.text);
-    }
-    EXPECT_TRUE(warned);
 }
 
 // ---- administrator check (through the seam) --------------------------------
