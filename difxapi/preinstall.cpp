@@ -9,6 +9,7 @@
 #include <setupapi.h>
 
 #include <cstdarg>
+#include <cwchar>
 #include <new>
 #include <string>
 #include <vector>
@@ -296,10 +297,11 @@ public:
                 else if (equalNoCase(platform, L"NT"))
                     forNt.push_back(base + L"." + decoration);
             }
-            const std::vector<std::wstring>& chosen = !forArchitecture.empty() ? forArchitecture
-                                                      : !forNt.empty()
-                                                          ? forNt
-                                                          : std::vector<std::wstring>{base};
+            std::vector<std::wstring> chosen = forArchitecture;
+            if (chosen.empty())
+                chosen = forNt;
+            if (chosen.empty())
+                chosen.push_back(base);
             for (const std::wstring& section : chosen)
                 addUnique(sections, section);
         }
