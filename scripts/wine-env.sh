@@ -11,7 +11,7 @@ export WINEPREFIX WINEDEBUG
 # A 64-bit prefix runs both builds; the 32-bit one under WOW64, as on 64-bit Windows.
 # Bump KVR7_PREFIX_VERSION when the settings below change, so that existing
 # prefixes are brought up to date.
-KVR7_PREFIX_VERSION=2
+KVR7_PREFIX_VERSION=3
 kvr7_prepare_prefix() {
     local marker="$WINEPREFIX/.kvr7-ready"
     if [ "$(cat "$marker" 2>/dev/null)" = "$KVR7_PREFIX_VERSION" ]; then
@@ -25,6 +25,11 @@ kvr7_prepare_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     # A crashing program must end, not wait for someone to close a crash dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Wine has a built-in difxapi.dll and, by default, uses it even when a program
+    # loads "x86_64\difxapi.dll" by its full path (the module then reports that
+    # path as its name). Native first makes the file at the path the one loaded;
+    # loads by bare name still fall back to the built-in.
+    wine reg add 'HKCU\Software\Wine\DllOverrides' /v difxapi /t REG_SZ /d native,builtin /f >/dev/null 2>&1
     wineserver -w
     echo "$KVR7_PREFIX_VERSION" > "$marker"
 }

@@ -146,7 +146,7 @@ void CSetupWnd::onFinish()
     destroyWindow();
 }
 
-void __cdecl difxLogCallback(int, DWORD, PCWSTR, PVOID callbackContext)
+void __cdecl difxLogCallback(DIFXAPI_LOG, DWORD, PCWSTR, PVOID callbackContext)
 {
     if (callbackContext)
         static_cast<CSetupWnd*>(callbackContext)->repaint();

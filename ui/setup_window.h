@@ -11,6 +11,7 @@
 
 #include "base/wstr.h"
 #include "framework/framework.h"
+#include "install/difx_api.h"
 
 class CSetupWnd : public CWnd
 {
@@ -61,9 +62,8 @@ private:
     CButton m_finishButton;
 };
 
-// Log callback for the driver-package library, registered with the window as
-// its context during a pre-installation: repaints that window and ignores the
-// event. The event type is taken as int (the library's enumeration has the
-// same representation). A null context is ignored.
-void __cdecl difxLogCallback(int eventType, DWORD error, PCWSTR eventDescription,
+// Log callback for the driver-package library (of the DIFXAPILOGCALLBACK_W
+// form), registered with the window as its context during a pre-installation:
+// repaints that window and ignores the event. A null context is ignored.
+void __cdecl difxLogCallback(DIFXAPI_LOG eventType, DWORD error, PCWSTR eventDescription,
                              PVOID callbackContext);

@@ -204,7 +204,7 @@ TEST_F(SetupWindowTest, RepaintAndLogCallbackPaintPendingAreasNow)
         std::function<void()> paint;
     } cases[] = {
         {"repaint", [this] { m_window->repaint(); }},
-        {"difxLogCallback", [this] { difxLogCallback(3, 0xE0000203, L"event", m_window.get()); }},
+        {"difxLogCallback", [this] { difxLogCallback(DIFXAPI_ERROR, 0xE0000203, L"event", m_window.get()); }},
     };
     for (const auto& c : cases)
     {
@@ -215,7 +215,7 @@ TEST_F(SetupWindowTest, RepaintAndLogCallbackPaintPendingAreasNow)
     }
     // The callback takes its window from the context only; no context, no work.
     InvalidateRect(m_hwnd, nullptr, TRUE);
-    difxLogCallback(0, 0, nullptr, nullptr);
+    difxLogCallback(DIFXAPI_SUCCESS, 0, nullptr, nullptr);
     EXPECT_TRUE(GetUpdateRect(m_hwnd, nullptr, FALSE));
 }
 
