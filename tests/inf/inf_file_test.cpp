@@ -113,7 +113,7 @@ TEST_F(InfFileTest, SystemLineCarriesAnyDescription)
         describeSystem(c.system, c.nativeQuery);
         DebugOutputCapture capture;
         CInfFile inf;
-        ASSERT_EQ(SETUP_OK, inf.open(m_path.c_str())) << str(CWStr(c.line));
+        ASSERT_EQ(SETUP_OK, inf.open(m_path.c_str())) << std::wstring(c.line);
         ASSERT_EQ(3u, capture.lines().size());
         EXPECT_EQ(c.line, capture.lines()[1]);
         EXPECT_EQ(c.nativeQuery ? 1 : 0, seamLog().nativeCalls) << c.line;
@@ -509,8 +509,8 @@ TEST(SplitPath, LastBackslashSeparates)
         CWStr dir(L"old dir");
         CWStr filename(L"old name");
         splitPath(CWStr(c.path), dir, filename);
-        EXPECT_EQ(c.dir, str(dir)) << "path '" << str(CWStr(c.path)).size() << "'";
-        EXPECT_EQ(c.filename, str(filename)) << "dir '" << str(dir).size() << "'";
+        EXPECT_EQ(c.dir, str(dir)) << "path '" << std::wstring(c.path) << "'";
+        EXPECT_EQ(c.filename, str(filename)) << "path '" << std::wstring(c.path) << "'";
     }
 }
 

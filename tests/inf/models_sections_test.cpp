@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "inf/decoration.h"
 #include "inf/inf_file.h"
 #include "tests/inf/inf_test_support.h"
 #include "tests/support/temp_folder.h"
@@ -301,6 +302,44 @@ TEST_F(ModelsSections, ReadFailuresEndTheWalk)
         {
             EXPECT_EQ(READING, m_lines[0]) << c.name;
         }
+    }
+}
+
+// The number scan on its own, for what an INF field rarely carries.
+TEST(DecorationNumber, ReadsAsTheCScansDo)
+{
+    const struct
+    {
+        const wchar_t* part;
+        bool read;
+        uint32_t value;
+    } cases[] = {
+        {L"6", true, 6},
+        {L"0x1F", true, 31},
+        {L"0xff", true, 255},
+        {L"0x0x1f", true, 31},     // "%lx" takes its own optional prefix
+        {L"0x0xg", true, 0},       // the prefix needs a hex digit after it
+        {L"0X10", true, 0},
+        {L" \t7", true, 7},        // leading white space is skipped
+        {L"-1", true, 4294967295u},
+        {L"+0", true, 0},
+        {L"4294967295", true, 4294967295u},
+        {L"0xFFFFFFFF", true, 4294967295u},
+        {L"00000000000000000000000000012", true, 12},
+        {L"4294967296", false, 0},
+        {L"0x100000000", false, 0},
+        {L"-4294967296", false, 0},
+        {L"", false, 0},
+        {L"0x", false, 0},
+        {L"x1", false, 0},
+        {L"-", false, 0},
+        {L" ", false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        uint32_t value = 12345;
+        EXPECT_EQ(c.read, scanDecorationNumber(CWStr(c.part), &value)) << "part '" << std::wstring(c.part) << "'";
+        EXPECT_EQ(c.read ? c.value : 12345u, value) << "part '" << std::wstring(c.part) << "'";
     }
 }
 
