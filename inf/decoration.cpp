@@ -3,8 +3,7 @@
 
 #include "inf/decoration.h"
 
-namespace
-{
+namespace {
 
 wchar_t foldAsciiCase(wchar_t c)
 {
@@ -67,8 +66,8 @@ bool scanDecorationNumber(const CWStr& part, uint32_t* value)
         ++i;
     }
     // "%lx" takes its own optional prefix, but only in front of a hex digit.
-    if (base == 16 && i + 2 < length && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X') &&
-        digitValue(text[i + 2], 16) >= 0)
+    if (base == 16 && i + 2 < length && text[i] == L'0' &&
+        (text[i + 1] == L'x' || text[i + 1] == L'X') && digitValue(text[i + 2], 16) >= 0)
         i += 2;
 
     uint64_t magnitude = 0;

@@ -27,8 +27,7 @@ InfApi g_infApi = {
 #pragma warning(pop)
 #endif
 
-namespace
-{
+namespace {
 
 // The length of `text` up to its first NUL, reading no more than `limit` units.
 size_t boundedLength(const wchar_t* text, size_t limit)
@@ -160,8 +159,8 @@ SetupStatus CInfFile::queryOriginalName(CWStr& name)
     if (!buffer)
         return SETUP_OUT_OF_MEMORY;
     PSP_INF_INFORMATION information = reinterpret_cast<PSP_INF_INFORMATION>(buffer.get());
-    if (!g_infApi.SetupGetInfInformationW(m_hInf.get(), INFINFO_INF_SPEC_IS_HINF, information,
-                                          size, nullptr))
+    if (!g_infApi.SetupGetInfInformationW(m_hInf.get(), INFINFO_INF_SPEC_IS_HINF, information, size,
+                                          nullptr))
         return SETUP_PLATFORM_ERROR;
 
     SP_ORIGINAL_FILE_INFO_W original = {};
@@ -171,7 +170,8 @@ SetupStatus CInfFile::queryOriginalName(CWStr& name)
 
     // Bounded by the record: an unterminated name is cut at its end.
     const size_t room = sizeof(original.OriginalInfName) / sizeof(original.OriginalInfName[0]);
-    name = CWStr::substr(original.OriginalInfName, 0, boundedLength(original.OriginalInfName, room));
+    name =
+        CWStr::substr(original.OriginalInfName, 0, boundedLength(original.OriginalInfName, room));
     return SETUP_OK;
 }
 
@@ -194,18 +194,19 @@ SetupStatus CInfFile::readText(DWORD fieldIndex, bool wholeLine, CWStr& text)
         return SETUP_PLATFORM_ERROR;
 
     DWORD size = 0;
-    BOOL read = wholeLine ? g_infApi.SetupGetLineTextW(&m_context, nullptr, nullptr, nullptr,
-                                                       nullptr, 0, &size)
-                          : g_infApi.SetupGetStringFieldW(&m_context, fieldIndex, nullptr, 0, &size);
+    BOOL read =
+        wholeLine
+            ? g_infApi.SetupGetLineTextW(&m_context, nullptr, nullptr, nullptr, nullptr, 0, &size)
+            : g_infApi.SetupGetStringFieldW(&m_context, fieldIndex, nullptr, 0, &size);
     // The size always counts the NUL; zero is not an answer that can be used.
     if (!read || size == 0)
         return SETUP_PLATFORM_ERROR;
 
     std::unique_ptr<wchar_t[]> buffer(new wchar_t[size]());
-    read = wholeLine ? g_infApi.SetupGetLineTextW(&m_context, nullptr, nullptr, nullptr,
-                                                  buffer.get(), size, nullptr)
-                     : g_infApi.SetupGetStringFieldW(&m_context, fieldIndex, buffer.get(), size,
-                                                     nullptr);
+    read = wholeLine
+               ? g_infApi.SetupGetLineTextW(&m_context, nullptr, nullptr, nullptr, buffer.get(),
+                                            size, nullptr)
+               : g_infApi.SetupGetStringFieldW(&m_context, fieldIndex, buffer.get(), size, nullptr);
     if (!read)
         return SETUP_PLATFORM_ERROR;
 

@@ -15,23 +15,23 @@ typedef void(WINAPI* GetNativeSystemInfoFn)(LPSYSTEM_INFO info);
 
 struct InfApi
 {
-    HINF(WINAPI* SetupOpenInfFileW)(PCWSTR fileName, PCWSTR infClass, DWORD infStyle,
-                                    PUINT errorLine);
-    BOOL(WINAPI* SetupGetInfInformationW)(LPCVOID infSpec, DWORD searchControl,
-                                          PSP_INF_INFORMATION returnBuffer,
-                                          DWORD returnBufferSize, PDWORD requiredSize);
-    BOOL(WINAPI* SetupQueryInfOriginalFileInformationW)(PSP_INF_INFORMATION infInformation,
-                                                        UINT infIndex,
-                                                        PSP_ALTPLATFORM_INFO alternatePlatform,
-                                                        PSP_ORIGINAL_FILE_INFO_W originalFileInfo);
-    BOOL(WINAPI* SetupFindFirstLineW)(HINF infHandle, PCWSTR section, PCWSTR key,
-                                      PINFCONTEXT context);
+    HINF(WINAPI* SetupOpenInfFileW)
+    (PCWSTR fileName, PCWSTR infClass, DWORD infStyle, PUINT errorLine);
+    BOOL(WINAPI* SetupGetInfInformationW)
+    (LPCVOID infSpec, DWORD searchControl, PSP_INF_INFORMATION returnBuffer, DWORD returnBufferSize,
+     PDWORD requiredSize);
+    BOOL(WINAPI* SetupQueryInfOriginalFileInformationW)
+    (PSP_INF_INFORMATION infInformation, UINT infIndex, PSP_ALTPLATFORM_INFO alternatePlatform,
+     PSP_ORIGINAL_FILE_INFO_W originalFileInfo);
+    BOOL(WINAPI* SetupFindFirstLineW)
+    (HINF infHandle, PCWSTR section, PCWSTR key, PINFCONTEXT context);
     BOOL(WINAPI* SetupFindNextLine)(PINFCONTEXT contextIn, PINFCONTEXT contextOut);
-    BOOL(WINAPI* SetupGetLineTextW)(PINFCONTEXT context, HINF infHandle, PCWSTR section,
-                                    PCWSTR key, PWSTR returnBuffer, DWORD returnBufferSize,
-                                    PDWORD requiredSize);
-    BOOL(WINAPI* SetupGetStringFieldW)(PINFCONTEXT context, DWORD fieldIndex, PWSTR returnBuffer,
-                                       DWORD returnBufferSize, PDWORD requiredSize);
+    BOOL(WINAPI* SetupGetLineTextW)
+    (PINFCONTEXT context, HINF infHandle, PCWSTR section, PCWSTR key, PWSTR returnBuffer,
+     DWORD returnBufferSize, PDWORD requiredSize);
+    BOOL(WINAPI* SetupGetStringFieldW)
+    (PINFCONTEXT context, DWORD fieldIndex, PWSTR returnBuffer, DWORD returnBufferSize,
+     PDWORD requiredSize);
     void(WINAPI* SetupCloseInfFile)(HINF infHandle);
 
     BOOL(WINAPI* GetVersionExW)(LPOSVERSIONINFOW versionInfo);

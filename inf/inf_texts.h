@@ -7,7 +7,7 @@
 // Opening the file.
 #define TRACE_OPEN_PATHS L"CInfFile::open: dir='%s' filename='%s' path='%s'\n"
 #define TRACE_OPEN_SYSTEM                                                                          \
-    L"CInfFile::open: opened .INF file. Architecture=%lu OS=%lu.%lu ProductType=%lu "             \
+    L"CInfFile::open: opened .INF file. Architecture=%lu OS=%lu.%lu ProductType=%lu "              \
     L"SuiteMask=0x%lx\n"
 #define TRACE_ORIGINAL_NAME_FAILED L"*** Failed to get original filename, error=%s\n"
 #define TRACE_ORIGINAL_NAME L"CInfFile::open: orignal filename=%s\n"

@@ -10,8 +10,7 @@
 #include "inf/inf_texts.h"
 #include "inf/inf_platform.h"
 
-namespace
-{
+namespace {
 
 // The platform's architecture code for a platform word that names one.
 bool architectureOf(DecorationPlatform platform, WORD* code)

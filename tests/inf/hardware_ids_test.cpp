@@ -13,8 +13,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_support.h"
 
-namespace
-{
+namespace {
 
 typedef std::vector<std::wstring> Lines;
 
@@ -131,10 +130,9 @@ TEST_F(HardwareIds, SectionsShareOneListAndMissingOnesAddNothing)
     EXPECT_EQ((Lines{L"earlier", L"ROOT\\KVR7", L"GENERIC\\KVR", L"ROOT\\KVR7", L"GENERIC\\KVR"}),
               items(ids));
     const Lines expected = {
-        notFound(L"Models.Missing"),     reading(L"Models.Other"),
-        hardwareId(L"ROOT\\KVR7"),       compatibleId(L"GENERIC\\KVR"),
-        reading(L"models.other"),        hardwareId(L"ROOT\\KVR7"),
-        compatibleId(L"GENERIC\\KVR"),   notFound(L"Models"),
+        notFound(L"Models.Missing"),   reading(L"Models.Other"), hardwareId(L"ROOT\\KVR7"),
+        compatibleId(L"GENERIC\\KVR"), reading(L"models.other"), hardwareId(L"ROOT\\KVR7"),
+        compatibleId(L"GENERIC\\KVR"), notFound(L"Models"),
     };
     EXPECT_EQ(expected, m_lines);
 }
@@ -167,8 +165,10 @@ TEST_F(HardwareIds, FieldReadFailuresEndTheSection)
         {"first install section", 1, 1, {}},
         {"second hardware id", 2, 3, {L"ROOT\\KVR7", L"PCI\\VEN_1234&DEV_0001", L"PCI\\VEN_1234"}},
         // A failed compatible ID read only ends that line.
-        {"first compatible id", 3, 1, {L"ROOT\\KVR7", L"USB\\VID_1234&PID_0002", L"PCI\\CC_0200",
-                                       L"PCI\\CC_02", L"ROOT\\KVR7"}},
+        {"first compatible id",
+         3,
+         1,
+         {L"ROOT\\KVR7", L"USB\\VID_1234&PID_0002", L"PCI\\CC_0200", L"PCI\\CC_02", L"ROOT\\KVR7"}},
     };
     for (const auto& c : cases)
     {
@@ -192,11 +192,12 @@ TEST(HardwareIdsInput, NonAsciiAndVeryLongIds)
     for (int i = 0; i < 1000; ++i)
         manyCompatible += L",C" + std::to_wstring(i);
     const std::wstring longId(10000, L'\u00e9');
-    const std::wstring inf = L"[Version]\r\nSignature=\"$Windows NT$\"\r\n\r\n"
-                             L"[Mod\u00e8les]\r\n"
-                             L"Ger\u00e4t \u03a9=Install,ROOT\\\u039a\u0392\u03a17,\u00fcber\\\u6a21\u578b\r\n"
-                             L"Many=Install,MANY" +
-                             manyCompatible + L"\r\nLong=Install," + longId + L"\r\n";
+    const std::wstring inf =
+        L"[Version]\r\nSignature=\"$Windows NT$\"\r\n\r\n"
+        L"[Mod\u00e8les]\r\n"
+        L"Ger\u00e4t \u03a9=Install,ROOT\\\u039a\u0392\u03a17,\u00fcber\\\u6a21\u578b\r\n"
+        L"Many=Install,MANY" +
+        manyCompatible + L"\r\nLong=Install," + longId + L"\r\n";
     const std::wstring path = folder.writeUnicode(L"kvr7.inf", inf);
     CInfFile file;
     ASSERT_EQ(SETUP_OK, file.open(path.c_str()));

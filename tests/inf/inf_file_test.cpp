@@ -15,8 +15,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_support.h"
 
-namespace
-{
+namespace {
 
 const char SIMPLE_INF_BODY[] = "[Manufacturer]\r\n"
                                "%Maker%=Models,NTamd64\r\n"
@@ -67,7 +66,8 @@ TEST_F(InfFileTest, OpenTracesPathsSystemAndOriginalName)
     DebugOutputCapture capture;
     CInfFile inf;
     ASSERT_EQ(SETUP_OK, inf.open(m_path.c_str()));
-    std::vector<std::wstring> expected = openLines(m_folder.path(), L"kvr7.inf", EXAMPLE_SYSTEM_LINE);
+    std::vector<std::wstring> expected =
+        openLines(m_folder.path(), L"kvr7.inf", EXAMPLE_SYSTEM_LINE);
     expected.push_back(L"CInfFile::open: orignal filename=kvr7.inf\n");
     EXPECT_EQ(expected, capture.lines());
     EXPECT_EQ(m_path, str(inf.path()));
@@ -94,19 +94,26 @@ TEST_F(InfFileTest, SystemLineCarriesAnyDescription)
         bool nativeQuery;
         const wchar_t* line;
     } cases[] = {
-        {{0, 5, 0, 1, 0}, true,
+        {{0, 5, 0, 1, 0},
+         true,
          L"CInfFile::open: opened .INF file. Architecture=0 OS=5.0 ProductType=1 SuiteMask=0x0\n"},
-        {{6, 5, 2, 3, 0x112}, true,
-         L"CInfFile::open: opened .INF file. Architecture=6 OS=5.2 ProductType=3 SuiteMask=0x112\n"},
-        {{9, 10, 0, 2, 0xffff}, true,
+        {{6, 5, 2, 3, 0x112},
+         true,
+         L"CInfFile::open: opened .INF file. Architecture=6 OS=5.2 ProductType=3 "
+         L"SuiteMask=0x112\n"},
+        {{9, 10, 0, 2, 0xffff},
+         true,
          L"CInfFile::open: opened .INF file. Architecture=9 OS=10.0 ProductType=2 "
          L"SuiteMask=0xffff\n"},
-        {{0xffff, 4294967295u, 4294967295u, 255, 0x8000}, true,
+        {{0xffff, 4294967295u, 4294967295u, 255, 0x8000},
+         true,
          L"CInfFile::open: opened .INF file. Architecture=65535 OS=4294967295.4294967295 "
          L"ProductType=255 SuiteMask=0x8000\n"},
         // Without GetNativeSystemInfo the architecture comes from GetSystemInfo.
-        {{6, 6, 0, 1, 0x100}, false,
-         L"CInfFile::open: opened .INF file. Architecture=6 OS=6.0 ProductType=1 SuiteMask=0x100\n"},
+        {{6, 6, 0, 1, 0x100},
+         false,
+         L"CInfFile::open: opened .INF file. Architecture=6 OS=6.0 ProductType=1 "
+         L"SuiteMask=0x100\n"},
     };
     for (const auto& c : cases)
     {
@@ -138,8 +145,8 @@ TEST(InfFileRealSystem, SystemLineShowsWhatThePlatformReports)
     EXPECT_EQ(L"CInfFile::open: opened .INF file. Architecture=" +
                   std::to_wstring(native.wProcessorArchitecture) + L" OS=" +
                   std::to_wstring(version.dwMajorVersion) + L"." +
-                  std::to_wstring(version.dwMinorVersion) +
-                  L" ProductType=" + std::to_wstring(version.wProductType) + L" SuiteMask=0x" +
+                  std::to_wstring(version.dwMinorVersion) + L" ProductType=" +
+                  std::to_wstring(version.wProductType) + L" SuiteMask=0x" +
                   str(formatText(L"%lx", static_cast<unsigned long>(version.wSuiteMask))) + L"\n",
               capture.lines()[1]);
 }
@@ -160,8 +167,8 @@ TEST_F(InfFileTest, OpenFailureReasonsMapToCodes)
         DWORD error;
         SetupStatus expected;
     } cases[] = {
-        {ERROR_FILE_NOT_FOUND, 1},  {ERROR_PATH_NOT_FOUND, 2}, {ERROR_NOT_ENOUGH_MEMORY, 5},
-        {ERROR_ACCESS_DENIED, 6},   {ERROR_OUTOFMEMORY, 6},    {ERROR_SUCCESS, 6},
+        {ERROR_FILE_NOT_FOUND, 1}, {ERROR_PATH_NOT_FOUND, 2}, {ERROR_NOT_ENOUGH_MEMORY, 5},
+        {ERROR_ACCESS_DENIED, 6},  {ERROR_OUTOFMEMORY, 6},    {ERROR_SUCCESS, 6},
         {ERROR_GENERAL_SYNTAX, 6},
     };
     g_infApi.SetupOpenInfFileW = failingOpen;
@@ -190,8 +197,7 @@ TEST_F(InfFileTest, MissingFileAndFolderOnTheRealPlatform)
     EXPECT_EQ(0, seamLog().opens);
 
     const SetupStatus status = inf.open(m_folder.file(L"absent\\kvr7.inf").c_str());
-    EXPECT_TRUE(status == SETUP_INF_PATH_NOT_FOUND || status == SETUP_INF_FILE_NOT_FOUND)
-        << status;
+    EXPECT_TRUE(status == SETUP_INF_PATH_NOT_FOUND || status == SETUP_INF_FILE_NOT_FOUND) << status;
     EXPECT_EQ(2u, capture.lines().size());
 }
 
@@ -357,10 +363,10 @@ TEST_F(InfFileTest, LineAndFieldReads)
     } cases[] = {
         {0, 0, L"KVR7 Device, rev. 2"}, // the key, after substitution
         {1, 0, L"Install"},
-        {2, 0, L"ROOT\\KVR7"},          // quotes removed
-        {3, 0, L""},                    // an empty field reads as empty
+        {2, 0, L"ROOT\\KVR7"}, // quotes removed
+        {3, 0, L""},           // an empty field reads as empty
         {4, 0, L"PCI\\VEN_1234"},
-        {5, 6, L"sentinel"},            // past the last field: unchanged
+        {5, 6, L"sentinel"}, // past the last field: unchanged
     };
     for (const auto& c : cases)
     {
@@ -461,8 +467,7 @@ TEST_F(InfFileTest, ReadFailuresLeaveTheTextUnchanged)
         {"text fetch fails", 2, MAXDWORD, 6, L"sentinel", L"sentinel"},
         {"size of zero", 0, 0, 6, L"sentinel", L"sentinel"},
         // A reported size larger than the text: the value stops at the NUL.
-        {"size larger than the text", 0, 200, 0, L"Install,ROOT\\KVR7,,PCI\\VEN_1234",
-         L"Install"},
+        {"size larger than the text", 0, 200, 0, L"Install,ROOT\\KVR7,,PCI\\VEN_1234", L"Install"},
         {"both steps succeed", 0, MAXDWORD, 0, L"Install,ROOT\\KVR7,,PCI\\VEN_1234", L"Install"},
     };
     for (const auto& c : cases)

@@ -5,8 +5,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 
 SystemDescription g_system;
 bool g_nativeQuery;

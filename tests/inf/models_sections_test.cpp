@@ -15,8 +15,7 @@
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_support.h"
 
-namespace
-{
+namespace {
 
 typedef std::vector<std::wstring> Lines;
 
@@ -125,16 +124,20 @@ TEST_F(ModelsSections, DecorationRules)
         {",nTaMd64", L"Models.nTaMd64", {examining(L"nTaMd64"), BEST}},
         {",NTarm64", L"Models", {examining(L"NTarm64"), unknownArchitecture(L"NTarm64")}},
         {",NTamd64x", L"Models", {examining(L"NTamd64x"), unknownArchitecture(L"NTamd64x")}},
-        {",NTia64,NTx86", L"Models",
+        {",NTia64,NTx86",
+         L"Models",
          {examining(L"NTia64"), WRONG_CPU, examining(L"NTx86"), WRONG_CPU}},
         // Hexadecimal only after a lower-case "0x"; the text is kept as written.
         {",NTamd64.0x6.0x1", L"Models.NTamd64.0x6.0x1", {examining(L"NTamd64.0x6.0x1"), BEST}},
-        {",NTamd64.6.1,NTamd64.0x6.0x1", L"Models.NTamd64.6.1",
+        {",NTamd64.6.1,NTamd64.0x6.0x1",
+         L"Models.NTamd64.6.1",
          {examining(L"NTamd64.6.1"), BEST, examining(L"NTamd64.0x6.0x1"), NOT_BEST}},
         {",NTamd64.0X6", L"Models", {examining(L"NTamd64.0X6")}},
         {",NTamd64.0x", L"Models", {examining(L"NTamd64.0x"), malformed(L"NTamd64.0x")}},
         // Reading stops at the first character that cannot continue the number.
-        {",NTamd64.6abc.1xyz", L"Models.NTamd64.6abc.1xyz", {examining(L"NTamd64.6abc.1xyz"), BEST}},
+        {",NTamd64.6abc.1xyz",
+         L"Models.NTamd64.6abc.1xyz",
+         {examining(L"NTamd64.6abc.1xyz"), BEST}},
         {",NTamd64.abc", L"Models", {examining(L"NTamd64.abc"), malformed(L"NTamd64.abc")}},
         {",NTamd64..1", L"Models", {examining(L"NTamd64..1"), malformed(L"NTamd64..1")}},
         // A final dot adds no part; the section keeps it.
@@ -149,28 +152,37 @@ TEST_F(ModelsSections, DecorationRules)
         {",NTamd64.6.1.3", L"Models", {examining(L"NTamd64.6.1.3"), WRONG_PRODUCT}},
         {",NTamd64.6.1.1", L"Models.NTamd64.6.1.1", {examining(L"NTamd64.6.1.1"), BEST}},
         // Product type keeps the low 8 bits, suite mask the low 16.
-        {",NTamd64.6.1.0x101", L"Models.NTamd64.6.1.0x101", {examining(L"NTamd64.6.1.0x101"), BEST}},
-        {",NTamd64.6.1.1.0x10100", L"Models.NTamd64.6.1.1.0x10100",
+        {",NTamd64.6.1.0x101",
+         L"Models.NTamd64.6.1.0x101",
+         {examining(L"NTamd64.6.1.0x101"), BEST}},
+        {",NTamd64.6.1.1.0x10100",
+         L"Models.NTamd64.6.1.1.0x10100",
          {examining(L"NTamd64.6.1.1.0x10100"), BEST}},
         {",NTamd64.6.1.1.0", L"Models.NTamd64.6.1.1.0", {examining(L"NTamd64.6.1.1.0"), BEST}},
         {",NTamd64.6.1.1.0x102", L"Models", {examining(L"NTamd64.6.1.1.0x102"), WRONG_SUITE}},
         // Parts after the suite mask must be numbers and count toward specificity.
-        {",NTamd64.6.1.1.0x100,NTamd64.6.1.1.0.99", L"Models.NTamd64.6.1.1.0.99",
+        {",NTamd64.6.1.1.0x100,NTamd64.6.1.1.0.99",
+         L"Models.NTamd64.6.1.1.0.99",
          {examining(L"NTamd64.6.1.1.0x100"), BEST, examining(L"NTamd64.6.1.1.0.99"), BEST}},
-        {",NTamd64.6.1.1.0.x", L"Models",
+        {",NTamd64.6.1.1.0.x",
+         L"Models",
          {examining(L"NTamd64.6.1.1.0.x"), malformed(L"NTamd64.6.1.1.0.x")}},
         // Malformed numbers are found before any test is made.
         {",NTx86.6.zz", L"Models", {examining(L"NTx86.6.zz"), malformed(L"NTx86.6.zz")}},
         {",NT.6.1", L"Models", {examining(L"NT.6.1"), WRONG_CPU}},
         // Ties: the first of equal specificity wins; later, less specific fits lose.
-        {",NTamd64.6,NTamd64.0x6", L"Models.NTamd64.6",
+        {",NTamd64.6,NTamd64.0x6",
+         L"Models.NTamd64.6",
          {examining(L"NTamd64.6"), BEST, examining(L"NTamd64.0x6"), NOT_BEST}},
-        {",NTamd64.6.1,NTamd64", L"Models.NTamd64.6.1",
+        {",NTamd64.6.1,NTamd64",
+         L"Models.NTamd64.6.1",
          {examining(L"NTamd64.6.1"), BEST, examining(L"NTamd64"), NOT_BEST}},
         // Numbers beyond 32 bits are malformed rather than wrapped onto a version.
-        {",NTamd64.4294967302", L"Models",
+        {",NTamd64.4294967302",
+         L"Models",
          {examining(L"NTamd64.4294967302"), malformed(L"NTamd64.4294967302")}},
-        {",NTamd64.0x100000006", L"Models",
+        {",NTamd64.0x100000006",
+         L"Models",
          {examining(L"NTamd64.0x100000006"), malformed(L"NTamd64.0x100000006")}},
         {",NTamd64.6.4294967295", L"Models", {examining(L"NTamd64.6.4294967295"), WRONG_MINOR}},
         {",NTamd64.6.0xffffffff", L"Models", {examining(L"NTamd64.6.0xffffffff"), WRONG_MINOR}},
@@ -245,17 +257,17 @@ TEST_F(ModelsSections, MissingManufacturerSection)
     EXPECT_EQ(Lines{L"Error: [Manufacturer] section not found\n"}, m_lines);
 
     // A section that is present but has no lines counts as missing.
-    EXPECT_EQ(SETUP_INF_PARSE_ERROR,
-              choose(std::string(INF_VERSION) + "[Manufacturer]\r\n\r\n[Other]\r\nA=B\r\n",
-                     sections));
+    EXPECT_EQ(
+        SETUP_INF_PARSE_ERROR,
+        choose(std::string(INF_VERSION) + "[Manufacturer]\r\n\r\n[Other]\r\nA=B\r\n", sections));
     EXPECT_EQ(Lines{L"kept"}, items(sections));
 }
 
 // Reads failing in the middle of the walk end it with success and keep the names.
 int g_lineCalls;
 int g_failLineCall;
-BOOL WINAPI failingLineText(PINFCONTEXT context, HINF inf, PCWSTR section, PCWSTR key,
-                            PWSTR buffer, DWORD size, PDWORD required)
+BOOL WINAPI failingLineText(PINFCONTEXT context, HINF inf, PCWSTR section, PCWSTR key, PWSTR buffer,
+                            DWORD size, PDWORD required)
 {
     if (++g_lineCalls == g_failLineCall)
         return FALSE;
@@ -317,10 +329,10 @@ TEST(DecorationNumber, ReadsAsTheCScansDo)
         {L"6", true, 6},
         {L"0x1F", true, 31},
         {L"0xff", true, 255},
-        {L"0x0x1f", true, 31},     // "%lx" takes its own optional prefix
-        {L"0x0xg", true, 0},       // the prefix needs a hex digit after it
+        {L"0x0x1f", true, 31}, // "%lx" takes its own optional prefix
+        {L"0x0xg", true, 0},   // the prefix needs a hex digit after it
         {L"0X10", true, 0},
-        {L" \t7", true, 7},        // leading white space is skipped
+        {L" \t7", true, 7}, // leading white space is skipped
         {L"-1", true, 4294967295u},
         {L"+0", true, 0},
         {L"4294967295", true, 4294967295u},
@@ -338,7 +350,8 @@ TEST(DecorationNumber, ReadsAsTheCScansDo)
     for (const auto& c : cases)
     {
         uint32_t value = 12345;
-        EXPECT_EQ(c.read, scanDecorationNumber(CWStr(c.part), &value)) << "part '" << std::wstring(c.part) << "'";
+        EXPECT_EQ(c.read, scanDecorationNumber(CWStr(c.part), &value))
+            << "part '" << std::wstring(c.part) << "'";
         EXPECT_EQ(c.read ? c.value : 12345u, value) << "part '" << std::wstring(c.part) << "'";
     }
 }
@@ -366,8 +379,8 @@ TEST_F(ModelsSections, VeryLongDecorations)
         {"fitting", fits, BEST, L"Models.NTamd64.6.1.1.0x100.7.7.7"},
         {"overflowing number", "NTamd64." + std::string(10000, '9'),
          L"      Warning: decoration 'NTamd64.99999", L"Models"},
-        {"unknown word", std::string(10000, 'N'), L"      Warning: unrecognized NT architecture 'NNN",
-         L"Models"},
+        {"unknown word", std::string(10000, 'N'),
+         L"      Warning: unrecognized NT architecture 'NNN", L"Models"},
     };
     for (const auto& c : cases)
     {
@@ -453,8 +466,8 @@ TEST_F(ModelsSections, FilesThatAreNotInfs)
         {"no version section", "[Manufacturer]\r\nA=Models,NTamd64\r\n", 6, 0},
         {"only a byte order mark", "\xff\xfe", 6, 0},
         {"signature, then binary", signature + binary, 0, 4},
-        {"signature, then an unterminated [Manufacturer", signature + "[Manufacturer\r\nA=B\r\n",
-         6, 0},
+        {"signature, then an unterminated [Manufacturer", signature + "[Manufacturer\r\nA=B\r\n", 6,
+         0},
     };
     for (const auto& c : cases)
     {

@@ -53,9 +53,9 @@ std::wstring TempFolder::writeBytes(const std::wstring& name, const std::string&
         throw std::runtime_error("cannot create a temporary file");
     m_files.push_back(full);
     DWORD written = 0;
-    const BOOL ok = bytes.empty() || ::WriteFile(handle, bytes.data(),
-                                                 static_cast<DWORD>(bytes.size()), &written,
-                                                 nullptr);
+    const BOOL ok =
+        bytes.empty() ||
+        ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     ::CloseHandle(handle);
     if (!ok || (!bytes.empty() && written != bytes.size()))
         throw std::runtime_error("cannot write a temporary file");
