@@ -1,0 +1,31 @@
+// temp_folder.h
+// TempFolder: a fresh folder under the system's temporary folder for the files a
+// test writes (INF fixtures and the like). The folder and every file written
+// through it are removed when the object goes away.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TempFolder
+{
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder's full path, without a final backslash.
+    const std::wstring& path() const { return m_path; }
+    // The full path of `name` inside the folder.
+    std::wstring file(const std::wstring& name) const;
+
+    // Writes the bytes as they are (ANSI text, binary data); returns the full path.
+    std::wstring writeBytes(const std::wstring& name, const std::string& bytes);
+    // Writes UTF-16LE text with a byte order mark; returns the full path.
+    std::wstring writeUnicode(const std::wstring& name, const std::wstring& text);
+
+private:
+    std::wstring m_path;
+    std::vector<std::wstring> m_files;
+};
