@@ -1,0 +1,192 @@
+// debug_capture.cpp
+// The debug loop: every event is continued, the file handles that events hand
+// over are closed, only the debuggee's first breakpoint counts as handled (every
+// other exception goes back to the debuggee's own handlers), and the debuggee's
+// exit code is taken from its exit event.
+
+#include "tools/debug_capture.h"
+
+#include "tools/tool_text.h"
+
+#include <vector>
+
+namespace {
+
+// The breakpoint a 32-bit debuggee raises at start under WOW64.
+const DWORD STATUS_WX86_BREAKPOINT_CODE = 0x4000001F;
+
+// How long a terminated debuggee gets to deliver its exit event.
+const DWORD DRAIN_MS = 10000;
+
+typedef BOOL(WINAPI* WaitForDebugEventFn)(LPDEBUG_EVENT event, DWORD milliseconds);
+
+// WaitForDebugEventEx lets Windows 10 and later deliver Unicode debug strings;
+// older systems (and some Wine versions) only have the ANSI-only call.
+WaitForDebugEventFn debugEventWaiter()
+{
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    FARPROC ex = kernel ? GetProcAddress(kernel, "WaitForDebugEventEx") : nullptr;
+    return ex ? reinterpret_cast<WaitForDebugEventFn>(reinterpret_cast<void*>(ex))
+              : ::WaitForDebugEvent;
+}
+
+void closeEventHandles(const DEBUG_EVENT& event)
+{
+    // The process and thread handles of these events belong to the system,
+    // which closes them when the matching exit event is continued.
+    if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT && event.u.CreateProcessInfo.hFile)
+        CloseHandle(event.u.CreateProcessInfo.hFile);
+    else if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && event.u.LoadDll.hFile)
+        CloseHandle(event.u.LoadDll.hFile);
+}
+
+DWORD remainingMs(DWORD start, DWORD timeoutMs)
+{
+    if (timeoutMs == INFINITE)
+        return INFINITE;
+    DWORD elapsed = GetTickCount() - start;
+    return elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
+}
+
+} // namespace
+
+bool readDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info, std::wstring* text)
+{
+    const size_t units = info.nDebugStringLength;
+    if (units == 0 || info.lpDebugStringData == nullptr)
+    {
+        text->clear();
+        return units == 0;
+    }
+    if (info.fUnicode)
+    {
+        std::vector<wchar_t> buffer(units, L'\0');
+        SIZE_T read = 0;
+        if (!ReadProcessMemory(process, info.lpDebugStringData, buffer.data(),
+                               units * sizeof(wchar_t), &read))
+            return false;
+        size_t length = 0;
+        while (length < units && buffer[length] != L'\0')
+            ++length;
+        text->assign(buffer.data(), length);
+        return true;
+    }
+    std::vector<char> buffer(units, '\0');
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, info.lpDebugStringData, buffer.data(), units, &read))
+        return false;
+    size_t length = 0;
+    while (length < units && buffer[length] != '\0')
+        ++length;
+    *text = fromCodePage(buffer.data(), length, CP_ACP);
+    return true;
+}
+
+std::wstring withoutLineEnd(const std::wstring& text)
+{
+    size_t length = text.size();
+    if (length > 0 && text[length - 1] == L'\n')
+    {
+        --length;
+        if (length > 0 && text[length - 1] == L'\r')
+            --length;
+    }
+    return text.substr(0, length);
+}
+
+DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeoutMs,
+                                    const DebugCaptureSink& sink)
+{
+    DebugCaptureResult result = {DEBUG_CAPTURE_FAILED, 0, 0, 0, 0};
+    const DWORD start = GetTickCount();
+
+    // CreateProcessW may write into the command line, so it gets its own copy.
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                        nullptr, nullptr, &startup, &process))
+    {
+        result.error = GetLastError();
+        result.outcome = DEBUG_CAPTURE_START_FAILED;
+        return result;
+    }
+    result.processId = process.dwProcessId;
+    if (sink.started)
+        sink.started(sink.context, process);
+
+    const WaitForDebugEventFn waitForEvent = debugEventWaiter();
+    bool seenFirstBreakpoint = false;
+    bool terminated = false;
+    DWORD drainStart = 0;
+    for (;;)
+    {
+        DWORD wait = terminated ? remainingMs(drainStart, DRAIN_MS) : remainingMs(start, timeoutMs);
+        DEBUG_EVENT event = {};
+        if (!waitForEvent(&event, wait))
+        {
+            const DWORD error = GetLastError();
+            if (terminated)
+            {
+                // The debuggee is gone or stuck past termination: give up on it.
+                result.error = error;
+                break;
+            }
+            if (error == ERROR_SEM_TIMEOUT || error == WAIT_TIMEOUT)
+                result.outcome = DEBUG_CAPTURE_TIMED_OUT;
+            else
+                result.error = error;
+            TerminateProcess(process.hProcess, DEBUG_CAPTURE_TIMEOUT_EXIT_CODE);
+            terminated = true;
+            drainStart = GetTickCount();
+            continue;
+        }
+
+        DWORD continueStatus = DBG_CONTINUE;
+        bool finished = false;
+        switch (event.dwDebugEventCode)
+        {
+        case OUTPUT_DEBUG_STRING_EVENT: {
+            std::wstring text;
+            if (readDebugString(process.hProcess, event.u.DebugString, &text))
+            {
+                ++result.lines;
+                if (sink.line)
+                    sink.line(sink.context, withoutLineEnd(text));
+            }
+            break;
+        }
+        case EXCEPTION_DEBUG_EVENT: {
+            const DWORD code = event.u.Exception.ExceptionRecord.ExceptionCode;
+            if (!seenFirstBreakpoint &&
+                (code == EXCEPTION_BREAKPOINT || code == STATUS_WX86_BREAKPOINT_CODE))
+                seenFirstBreakpoint = true;
+            else
+                continueStatus = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        }
+        case EXIT_PROCESS_DEBUG_EVENT:
+            if (event.dwProcessId == process.dwProcessId)
+            {
+                finished = true;
+                result.exitCode = event.u.ExitProcess.dwExitCode;
+                if (!terminated)
+                    result.outcome = DEBUG_CAPTURE_EXITED;
+            }
+            break;
+        default:
+            closeEventHandles(event);
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
+        if (finished)
+            break;
+    }
+
+    WaitForSingleObject(process.hProcess, DRAIN_MS);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
