@@ -40,6 +40,16 @@ void closeEventHandles(const DEBUG_EVENT& event)
         CloseHandle(event.u.LoadDll.hFile);
 }
 
+// False when this process runs under WOW64 and the debuggee does not: a
+// 32-bit debugger cannot read a 64-bit debuggee.
+bool sameWidth(HANDLE debuggee)
+{
+    BOOL selfWow64 = FALSE, debuggeeWow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &selfWow64) || !selfWow64)
+        return true;
+    return IsWow64Process(debuggee, &debuggeeWow64) && debuggeeWow64;
+}
+
 DWORD remainingMs(DWORD start, DWORD timeoutMs)
 {
     if (timeoutMs == INFINITE)
@@ -114,13 +124,26 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
         return result;
     }
     result.processId = process.dwProcessId;
-    if (sink.started)
+
+    bool terminated = false;
+    DWORD drainStart = 0;
+    if (!sameWidth(process.hProcess))
+    {
+        // A 32-bit debugger sees only the low half of a 64-bit debuggee's string
+        // addresses and would print wrong text (Windows refuses such a pair).
+        TerminateProcess(process.hProcess, DEBUG_CAPTURE_TIMEOUT_EXIT_CODE);
+        terminated = true;
+        drainStart = GetTickCount();
+        result.outcome = DEBUG_CAPTURE_START_FAILED;
+        result.error = ERROR_NOT_SUPPORTED;
+    }
+    else if (sink.started)
+    {
         sink.started(sink.context, process);
+    }
 
     const WaitForDebugEventFn waitForEvent = debugEventWaiter();
     bool seenFirstBreakpoint = false;
-    bool terminated = false;
-    DWORD drainStart = 0;
     for (;;)
     {
         DWORD wait = terminated ? remainingMs(drainStart, DRAIN_MS) : remainingMs(start, timeoutMs);

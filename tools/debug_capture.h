@@ -23,7 +23,9 @@ enum DebugCaptureOutcome
 {
     DEBUG_CAPTURE_EXITED,       // the debuggee ended by itself; exitCode is its code
     DEBUG_CAPTURE_TIMED_OUT,    // the time ran out; the debuggee was terminated
-    DEBUG_CAPTURE_START_FAILED, // the program could not be started; error holds why
+    DEBUG_CAPTURE_START_FAILED, // the program could not be started (or, with
+                                // ERROR_NOT_SUPPORTED, is 64-bit while this
+                                // process is 32-bit); error holds why
     DEBUG_CAPTURE_FAILED        // the debug loop broke down; the debuggee was terminated
 };
 

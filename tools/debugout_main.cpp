@@ -114,6 +114,11 @@ int main()
         printError(L"debugout: time ran out; the program was terminated");
         return static_cast<int>(DEBUG_CAPTURE_TIMEOUT_EXIT_CODE);
     case DEBUG_CAPTURE_START_FAILED:
+        if (result.error == ERROR_NOT_SUPPORTED)
+        {
+            printError(L"debugout: the program is 64-bit; run it with the 64-bit debugout.exe");
+            return EXIT_TOOL_FAILED;
+        }
         printError(L"debugout: cannot start " + commandLine + L": error " + decimal(result.error));
         return EXIT_TOOL_FAILED;
     default:

@@ -330,6 +330,42 @@ TEST(DebugCapture, MissingProgramIsAStartFailure)
     EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+// The other architecture's fixture, when both presets have been built
+// (build/<preset>/tests): 64-bit debugs 32-bit; 32-bit refuses 64-bit.
+TEST(DebugCapture, OtherArchitecture)
+{
+#ifdef _WIN64
+    const std::wstring other = ownFolder() + L"\\..\\..\\x86\\tests\\tools_fixture.exe";
+#else
+    const std::wstring other = ownFolder() + L"\\..\\..\\x64\\tests\\tools_fixture.exe";
+#endif
+    if (GetFileAttributesW(other.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the other architecture is not built yet";
+    CapturedRun run;
+    DebugCaptureSink sink = {collectStart, collectLine, &run};
+    const DebugCaptureResult result = runUnderDebugger(quoted(other) + L" lines 9", 30000, sink);
+#ifdef _WIN64
+    ASSERT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
+    EXPECT_EQ(result.exitCode, 9u);
+    EXPECT_EQ(run.lines, EXPECTED_LINES);
+#else
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    if (!wow64)
+        GTEST_SKIP() << "not a 64-bit system";
+    EXPECT_EQ(result.outcome, DEBUG_CAPTURE_START_FAILED);
+    EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(run.startedId, 0u) << "no start is reported for a refused program";
+    EXPECT_TRUE(run.lines.empty());
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, result.processId);
+    if (process)
+    {
+        EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0) << "the program was ended";
+        CloseHandle(process);
+    }
+#endif
+}
+
 TEST(DebugoutProgram, WritesUtf8LinesToTheFileAndPassesTheExitCodeOn)
 {
     const std::wstring file = tempFile(L"kvr7_debugout_lines.txt");
