@@ -30,15 +30,85 @@ WaitForDebugEventFn debugEventWaiter()
               : ::WaitForDebugEvent;
 }
 
-void closeEventHandles(const DEBUG_EVENT& event)
+void closeFileHandles(const DEBUG_EVENT& event)
 {
-    // The process and thread handles of these events belong to the system,
-    // which closes them when the matching exit event is continued.
     if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT && event.u.CreateProcessInfo.hFile)
         CloseHandle(event.u.CreateProcessInfo.hFile);
     else if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && event.u.LoadDll.hFile)
         CloseHandle(event.u.LoadDll.hFile);
 }
+
+// Wine's ntdll exports its version; Windows' does not.
+bool runsOnWine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The process and thread handles that debug events hand over. Windows closes
+// them itself when the matching exit event is continued; Wine 8 does not, so
+// there they are closed here, after that continue, and on every way out.
+class HandedOverHandles
+{
+public:
+    HandedOverHandles() : m_closeHere(runsOnWine()) {}
+    ~HandedOverHandles()
+    {
+        for (const Entry& entry : m_threads)
+            CloseHandle(entry.handle);
+        if (m_process)
+            CloseHandle(m_process);
+    }
+    HandedOverHandles(const HandedOverHandles&) = delete;
+    HandedOverHandles& operator=(const HandedOverHandles&) = delete;
+
+    void note(const DEBUG_EVENT& event)
+    {
+        if (!m_closeHere)
+            return;
+        if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT)
+        {
+            m_process = event.u.CreateProcessInfo.hProcess;
+            add(event.dwThreadId, event.u.CreateProcessInfo.hThread);
+        }
+        else if (event.dwDebugEventCode == CREATE_THREAD_DEBUG_EVENT)
+        {
+            add(event.dwThreadId, event.u.CreateThread.hThread);
+        }
+    }
+
+    void continued(const DEBUG_EVENT& event)
+    {
+        if (event.dwDebugEventCode == EXIT_THREAD_DEBUG_EVENT)
+        {
+            for (size_t i = 0; i < m_threads.size(); ++i)
+            {
+                if (m_threads[i].threadId == event.dwThreadId)
+                {
+                    CloseHandle(m_threads[i].handle);
+                    m_threads.erase(m_threads.begin() + static_cast<std::ptrdiff_t>(i));
+                    break;
+                }
+            }
+        }
+    }
+
+private:
+    struct Entry
+    {
+        DWORD threadId;
+        HANDLE handle;
+    };
+    void add(DWORD threadId, HANDLE handle)
+    {
+        if (handle)
+            m_threads.push_back(Entry{threadId, handle});
+    }
+
+    bool m_closeHere;
+    HANDLE m_process = nullptr;
+    std::vector<Entry> m_threads;
+};
 
 // False when this process runs under WOW64 and the debuggee does not: a
 // 32-bit debugger cannot read a 64-bit debuggee.
@@ -143,6 +213,7 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
     }
 
     const WaitForDebugEventFn waitForEvent = debugEventWaiter();
+    HandedOverHandles handedOver;
     bool seenFirstBreakpoint = false;
     for (;;)
     {
@@ -167,6 +238,8 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
             continue;
         }
 
+        handedOver.note(event);
+        closeFileHandles(event);
         DWORD continueStatus = DBG_CONTINUE;
         bool finished = false;
         switch (event.dwDebugEventCode)
@@ -200,10 +273,10 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
             }
             break;
         default:
-            closeEventHandles(event);
             break;
         }
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
+        handedOver.continued(event);
         if (finished)
             break;
     }

@@ -151,6 +151,20 @@ long long runTool(const std::wstring& commandLine, std::string* output)
     return code;
 }
 
+// Open handles of this process among the first handle values. Counted one by
+// one because Wine's GetProcessHandleCount always answers 0.
+unsigned openHandles()
+{
+    unsigned count = 0;
+    for (ULONG_PTR value = 4; value < 0x4000; value += 4)
+    {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
+            ++count;
+    }
+    return count;
+}
+
 struct CapturedRun
 {
     std::vector<std::wstring> lines;
@@ -294,8 +308,14 @@ TEST(DebugCapture, EveryLineArrivesExactlyAndInOrder)
     EXPECT_EQ(result.lines, EXPECTED_LINES.size());
 }
 
-TEST(DebugCapture, ExitCodesPassThrough)
+TEST(DebugCapture, ExitCodesPassThroughAndNoHandleIsLeft)
 {
+    // One warm-up run, so that what the first run sets up for good is not counted.
+    DebugCaptureSink quiet = {nullptr, nullptr, nullptr};
+    runUnderDebugger(fixtureCommand(L"lines", 0), 30000, quiet);
+    const unsigned handlesBefore = openHandles();
+    ASSERT_GT(handlesBefore, 0u);
+
     const int codes[] = {0, 1, 123, 255, 300};
     for (int code : codes)
     {
@@ -307,6 +327,7 @@ TEST(DebugCapture, ExitCodesPassThrough)
         EXPECT_EQ(result.exitCode, static_cast<DWORD>(code));
         EXPECT_EQ(run.lines.size(), EXPECTED_LINES.size()) << code;
     }
+    EXPECT_EQ(openHandles(), handlesBefore) << "handles handed over by debug events are closed";
 }
 
 TEST(DebugCapture, TimeoutEndsTheProgram)
