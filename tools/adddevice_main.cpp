@@ -2,7 +2,9 @@
 // adddevice.exe: root-enumerated virtual devices for tests and demos.
 //   adddevice.exe HARDWARE_ID [CLASS]     registers one; prints instance=ID
 //   adddevice.exe --query HARDWARE_ID     present devices with the ID, one block
-//                                         each, starting with device=ID
+//                                         each, starting with device=ID and ending
+//                                         with value.NAME=DATA for every value of
+//                                         the driver key
 //   adddevice.exe --remove HARDWARE_ID    removes them all; prints removed=ID each
 //                                         and count=N
 // CLASS is a class name known to the system (such as System) or a {GUID}; with
@@ -49,6 +51,8 @@ void printDevice(const DeviceRecord& device)
     printValue(L"driverversion", device.driverVersion);
     printValue(L"driverdate", device.driverDate);
     printValue(L"matchingdeviceid", device.matchingDeviceId);
+    for (const auto& value : device.driverValues)
+        printValue((L"value." + value.first).c_str(), value.second);
 }
 
 } // namespace

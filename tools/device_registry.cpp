@@ -4,6 +4,8 @@
 
 #include "tools/device_registry.h"
 
+#include "tools/tool_text.h"
+
 #include <objbase.h>
 #include <cfgmgr32.h>
 #include <setupapi.h>
@@ -106,6 +108,57 @@ std::wstring keyText(HKEY key, const wchar_t* name)
         ERROR_SUCCESS)
         return std::wstring();
     return buffer.substr(0, buffer.find(L'\0'));
+}
+
+std::wstring valueText(DWORD type, const BYTE* data, DWORD size)
+{
+    static const wchar_t DIGITS[] = L"0123456789abcdef";
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)
+    {
+        std::wstring text(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+        while (!text.empty() && text.back() == L'\0')
+            text.pop_back();
+        for (wchar_t& c : text)
+        {
+            if (c == L'\0')
+                c = L';';
+        }
+        return text;
+    }
+    if (type == REG_DWORD && size == sizeof(DWORD))
+        return decimal(*reinterpret_cast<const DWORD*>(data));
+    if (type == REG_QWORD && size == sizeof(ULONGLONG))
+        return decimal(static_cast<long long>(*reinterpret_cast<const ULONGLONG*>(data)));
+    std::wstring text;
+    for (DWORD i = 0; i < size; ++i)
+    {
+        text += DIGITS[data[i] >> 4];
+        text += DIGITS[data[i] & 15];
+    }
+    return text;
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> allValues(HKEY key)
+{
+    std::vector<std::pair<std::wstring, std::wstring>> values;
+    DWORD nameRoom = 0, dataRoom = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &nameRoom, &dataRoom, nullptr, nullptr) != ERROR_SUCCESS)
+        return values;
+    std::vector<wchar_t> name(nameRoom + 1);
+    std::vector<BYTE> data(dataRoom + sizeof(wchar_t));
+    for (DWORD index = 0;; ++index)
+    {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        if (RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(),
+                          &dataSize) != ERROR_SUCCESS)
+            break;
+        values.emplace_back(std::wstring(name.data(), nameLength),
+                            valueText(type, data.data(), dataSize));
+    }
+    return values;
 }
 
 bool hasHardwareId(const std::vector<std::wstring>& ids, const std::wstring& hardwareId)
@@ -255,6 +308,7 @@ bool findDevices(const std::wstring& hardwareId, bool includeAbsent,
                 record.driverVersion = keyText(key.get(), L"DriverVersion");
                 record.driverDate = keyText(key.get(), L"DriverDate");
                 record.matchingDeviceId = keyText(key.get(), L"MatchingDeviceId");
+                record.driverValues = allValues(key.get());
             }
         }
         devices->push_back(record);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct DeviceRecord
@@ -25,6 +26,11 @@ struct DeviceRecord
     std::wstring driverVersion;
     std::wstring driverDate;
     std::wstring matchingDeviceId;
+    // Every value of the driver key as name and text, in the key's order (the
+    // values above included, and those that the INF's AddReg wrote): strings as
+    // they are, REG_MULTI_SZ items joined by ";", numbers in decimal, anything
+    // else as hexadecimal bytes.
+    std::vector<std::pair<std::wstring, std::wstring>> driverValues;
 };
 
 // Reads a class as a "{GUID}" or as a class name known to the system. With no

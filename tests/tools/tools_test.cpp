@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <newdev.h>
 #include <setupapi.h>
 
 #include <string>
@@ -644,6 +645,91 @@ TEST(DeviceRegistry, RegisterQueryAndRemove)
     EXPECT_EQ(removed.size(), 2u);
     ASSERT_TRUE(findDevices(TEST_HARDWARE_ID, true, &devices, &error));
     EXPECT_TRUE(devices.empty());
+}
+
+// Removes the devices with a hardware ID when the test ends, however it ends.
+class DeviceCleanup
+{
+public:
+    explicit DeviceCleanup(const wchar_t* hardwareId) : m_hardwareId(hardwareId) {}
+    ~DeviceCleanup()
+    {
+        std::vector<std::wstring> removed;
+        DWORD error = 0;
+        removeDevices(m_hardwareId, &removed, &error);
+    }
+    DeviceCleanup(const DeviceCleanup&) = delete;
+    DeviceCleanup& operator=(const DeviceCleanup&) = delete;
+
+private:
+    const wchar_t* m_hardwareId;
+};
+
+const char DRIVER_INF[] = "[Version]\r\n"
+                          "Signature=\"$Windows NT$\"\r\n"
+                          "Class=System\r\n"
+                          "ClassGuid={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\n"
+                          "Provider=%Prov%\r\n"
+                          "DriverVer=01/02/2024,1.2.3.4\r\n"
+                          "[Manufacturer]\r\n"
+                          "%Mfg%=Models,NTamd64,NTx86\r\n"
+                          "[Models.NTamd64]\r\n"
+                          "%Desc%=Inst,ROOT\\KVR7TOOLSDRIVER\r\n"
+                          "[Models.NTx86]\r\n"
+                          "%Desc%=Inst,ROOT\\KVR7TOOLSDRIVER\r\n"
+                          "[Inst]\r\n"
+                          "AddReg=Inst.AddReg\r\n"
+                          "[Inst.Services]\r\n"
+                          "AddService=,2\r\n"
+                          "[Inst.AddReg]\r\n"
+                          "HKR,,KvrText,,\"hello there\"\r\n"
+                          "HKR,,KvrNumber,0x10001,7\r\n"
+                          "[Strings]\r\n"
+                          "Prov=\"KVR7 Tools Test\"\r\n"
+                          "Mfg=\"KVR7\"\r\n"
+                          "Desc=\"KVR7 Tools Test Device\"\r\n";
+
+TEST(DeviceRegistry, TheInstalledDriverIsReadBackFromTheDriverKey)
+{
+    const wchar_t hardwareId[] = L"ROOT\\KVR7TOOLSDRIVER";
+    DeviceCleanup cleanup(hardwareId);
+    const std::wstring inf = tempFile(L"kvr7_tools_test.inf");
+    HANDLE file = CreateFileW(inf.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, DRIVER_INF, sizeof(DRIVER_INF) - 1, &written, nullptr);
+    CloseHandle(file);
+
+    DWORD error = 0;
+    GUID unknown = {};
+    classFromText(L"", &unknown, &error);
+    std::wstring instance;
+    ASSERT_TRUE(registerDevice(hardwareId, unknown, &instance, &error)) << error;
+    BOOL reboot = FALSE;
+    EXPECT_TRUE(UpdateDriverForPlugAndPlayDevicesW(nullptr, hardwareId, inf.c_str(), 0, &reboot));
+    DeleteFileW(inf.c_str());
+
+    std::vector<DeviceRecord> devices;
+    ASSERT_TRUE(findDevices(hardwareId, false, &devices, &error)) << error;
+    ASSERT_EQ(devices.size(), 1u);
+    const DeviceRecord& device = devices[0];
+    EXPECT_EQ(device.instanceId, instance);
+    EXPECT_EQ(device.className, L"System") << "the INF's class replaces the Unknown class";
+    EXPECT_EQ(device.description, L"KVR7 Tools Test Device");
+    EXPECT_EQ(device.driverKey.compare(0, 39, L"{4D36E97D-E325-11CE-BFC1-08002BE10318}\\"), 0);
+    EXPECT_EQ(device.infSection, L"Inst");
+    EXPECT_FALSE(device.infPath.empty());
+    auto value = [&device](const wchar_t* name) {
+        for (const auto& entry : device.driverValues)
+        {
+            if (entry.first == name)
+                return entry.second;
+        }
+        return std::wstring(L"(missing)");
+    };
+    EXPECT_EQ(value(L"KvrText"), L"hello there");
+    EXPECT_EQ(value(L"KvrNumber"), L"7");
+    EXPECT_EQ(value(L"InfPath"), device.infPath);
 }
 
 TEST(AdddeviceProgram, RegisterQueryRemoveRoundTrip)
