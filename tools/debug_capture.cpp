@@ -177,7 +177,7 @@ std::wstring withoutLineEnd(const std::wstring& text)
 DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeoutMs,
                                     const DebugCaptureSink& sink)
 {
-    DebugCaptureResult result = {DEBUG_CAPTURE_FAILED, 0, 0, 0, 0};
+    DebugCaptureResult result = {DEBUG_CAPTURE_FAILED, 0, 0, 0, 0, 0};
     const DWORD start = GetTickCount();
 
     // CreateProcessW may write into the command line, so it gets its own copy.
@@ -251,6 +251,10 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
                 ++result.lines;
                 if (sink.line)
                     sink.line(sink.context, withoutLineEnd(text));
+            }
+            else
+            {
+                ++result.unreadable;
             }
             break;
         }

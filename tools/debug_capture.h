@@ -2,7 +2,9 @@
 // Runs a program as a debuggee and hands over, in order, every text it writes
 // to the debugger output, then its exit code. The loop runs on the calling
 // thread (the platform delivers debug events only to the thread that started
-// the debuggee) and ends when the debuggee has ended.
+// the debuggee) and ends when the debuggee has ended; to drive the debuggee's
+// window meanwhile, call the window driver (which keeps no state) from another
+// thread.
 #pragma once
 
 #include <windows.h>
@@ -36,6 +38,7 @@ struct DebugCaptureResult
     DWORD error;
     DWORD processId;
     unsigned long lines;
+    unsigned long unreadable; // debug strings whose text could not be read
 };
 
 // Exit code given to a debuggee that is terminated because time ran out.

@@ -105,6 +105,9 @@ int main()
         CloseHandle(file);
     if (target.failed)
         printError(L"debugout: could not write every line");
+    if (result.unreadable)
+        printError(L"debugout: " + decimal(result.unreadable) +
+                   L" debug strings could not be read and are missing");
 
     switch (result.outcome)
     {

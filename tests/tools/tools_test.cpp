@@ -307,6 +307,7 @@ TEST(DebugCapture, EveryLineArrivesExactlyAndInOrder)
     EXPECT_NE(run.startedId, 0u);
     EXPECT_EQ(run.lines, EXPECTED_LINES);
     EXPECT_EQ(result.lines, EXPECTED_LINES.size());
+    EXPECT_EQ(result.unreadable, 0u);
 }
 
 TEST(DebugCapture, ExitCodesPassThroughAndNoHandleIsLeft)
