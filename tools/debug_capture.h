@@ -1,0 +1,58 @@
+// debug_capture.h
+// Runs a program as a debuggee and hands over, in order, every text it writes
+// to the debugger output, then its exit code. The loop runs on the calling
+// thread (the platform delivers debug events only to the thread that started
+// the debuggee) and ends when the debuggee has ended; to drive the debuggee's
+// window meanwhile, call the window driver (which keeps no state) from another
+// thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct DebugCaptureSink
+{
+    // Called once, right after the debuggee has been created; may be null.
+    void (*started)(void* context, const PROCESS_INFORMATION& process);
+    // Called once per debug string, with at most one line feed (and a carriage
+    // return before it) taken off its end; every other character is kept.
+    void (*line)(void* context, const std::wstring& text);
+    void* context;
+};
+
+enum DebugCaptureOutcome
+{
+    DEBUG_CAPTURE_EXITED,       // the debuggee ended by itself; exitCode is its code
+    DEBUG_CAPTURE_TIMED_OUT,    // the time ran out; the debuggee was terminated
+    DEBUG_CAPTURE_START_FAILED, // the program could not be started (or, with
+                                // ERROR_NOT_SUPPORTED, is 64-bit while this
+                                // process is 32-bit); error holds why
+    DEBUG_CAPTURE_FAILED        // the debug loop broke down; the debuggee was terminated
+};
+
+struct DebugCaptureResult
+{
+    DebugCaptureOutcome outcome;
+    DWORD exitCode;
+    DWORD error;
+    DWORD processId;
+    unsigned long lines;
+    unsigned long unreadable; // debug strings whose text could not be read
+};
+
+// Exit code given to a debuggee that is terminated because time ran out.
+const DWORD DEBUG_CAPTURE_TIMEOUT_EXIT_CODE = 124;
+
+// Text of one OUTPUT_DEBUG_STRING_EVENT: Unicode as it is, ANSI through the
+// ANSI code page, cut at its first NUL. False when the text cannot be read.
+bool readDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info, std::wstring* text);
+
+// Strips one trailing "\n" or "\r\n".
+std::wstring withoutLineEnd(const std::wstring& text);
+
+// Starts `commandLine` (program and arguments, as CreateProcessW takes them)
+// with DEBUG_ONLY_THIS_PROCESS and runs the debug loop. `timeoutMs` bounds the
+// whole run (INFINITE for no bound).
+DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeoutMs,
+                                    const DebugCaptureSink& sink);
