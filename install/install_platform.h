@@ -1,0 +1,20 @@
+// install_platform.h
+// The platform calls of the two long operations, behind one seam: the device
+// installation service's driver update, and the loading of the driver-package
+// library. Filled with the real entry points; tests replace single entries to
+// play any answer the platform can give.
+#pragma once
+
+#include <windows.h>
+
+struct InstallApi
+{
+    BOOL(WINAPI* UpdateDriverForPlugAndPlayDevicesW)
+    (HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags,
+     PBOOL rebootRequired);
+    HMODULE(WINAPI* LoadLibraryW)(LPCWSTR fileName);
+    FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR procName);
+    BOOL(WINAPI* FreeLibrary)(HMODULE module);
+};
+
+extern InstallApi g_installApi;

@@ -1,0 +1,51 @@
+// install_fixture.h
+// What the install and pre-install tests share: a real CSetupWnd whose state is
+// read back with Win32 queries, and a platform check that passes whatever the
+// system running the tests is.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "ui/setup_window.h"
+
+namespace installtest {
+
+// Control IDs of the window, as a user's tools see them.
+enum : int
+{
+    FINISH = 1,
+    STATUS = 2,
+    PROGRESS = 3,
+    RESULT = 4,
+    RESTART = 5,
+};
+
+std::wstring controlText(HWND window, int id);
+bool controlVisible(HWND window, int id);
+int progressPosition(HWND window);
+bool finishHasFocus(HWND window);
+
+class WindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    HWND hwnd() const;
+    std::wstring text(int id) const { return controlText(hwnd(), id); }
+    bool visible(int id) const { return controlVisible(hwnd(), id); }
+    int position() const { return progressPosition(hwnd()); }
+
+    // Makes the platform check see Windows of `major` version, not under WOW64.
+    void presentSystem(DWORD major);
+
+    std::unique_ptr<CSetupWnd> m_wnd;
+    int32_t m_exitCode = -1;
+};
+
+} // namespace installtest
