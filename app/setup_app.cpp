@@ -1,0 +1,57 @@
+// setup_app.cpp
+// The run of the installer from start-up to the exit code.
+
+#include "app/setup_app.h"
+
+#include <commctrl.h>
+
+#include <new>
+
+#include "app/command_line.h"
+#include "app/exit_codes.h"
+#include "ui/setup_window.h"
+
+CSetupApp::CSetupApp() : m_exitCode(EXIT_CODE_OK), m_setupWnd(nullptr)
+{
+}
+
+CSetupApp::~CSetupApp()
+{
+    delete m_setupWnd;
+}
+
+bool CSetupApp::startUp()
+{
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+    CWinApp::startUp();
+
+    RunRequest request;
+    if (!readCommandLine(argumentString(), &m_exitCode, &request))
+        return false;
+
+    m_setupWnd = new (std::nothrow) CSetupWnd(request.caption.c_str());
+    if (!m_setupWnd)
+    {
+        m_exitCode = EXIT_CODE_NO_RESOURCES;
+        return false;
+    }
+    setMainWindow(m_setupWnd);
+
+    const int waitForUser =
+        request.preinstall ? m_setupWnd->preinstall(request.infPath, request.programFolder,
+                                                    request.noPause, &m_exitCode)
+                           : m_setupWnd->install(request.infPath, request.noPause, &m_exitCode);
+    return waitForUser != 0;
+}
+
+int CSetupApp::cleanUp()
+{
+    delete m_setupWnd;
+    m_setupWnd = nullptr;
+    setMainWindow(nullptr);
+    CWinApp::cleanUp();
+    return m_exitCode;
+}
