@@ -300,3 +300,43 @@ TEST_F(Preinstall, RefusedSystemLoadsNothing)
     EXPECT_FALSE(visible(RESULT));
     EXPECT_TRUE(visible(FINISH));
 }
+
+// The real loader on the stand-in library the build places in x86_64\ beside
+// the programs (one folder up from the test programs).
+class PreinstallWithRealLibrary : public WindowTest
+{
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        presentSystem(6);
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        m_buildFolder = path;
+        m_buildFolder.resize(m_buildFolder.rfind(L'\\')); // ...\tests
+        m_buildFolder.resize(m_buildFolder.rfind(L'\\')); // the build folder
+    }
+
+    std::wstring m_buildFolder;
+};
+
+TEST_F(PreinstallWithRealLibrary, MissingInfIsReportedByTheLibrary)
+{
+    const std::wstring inf = m_buildFolder + L"\\no-such-package\\kvr7.inf";
+    EXPECT_EQ(0,
+              m_wnd->preinstall(CWStr(inf.c_str()), CWStr(m_buildFolder.c_str()), 1, &m_exitCode));
+    EXPECT_EQ(109, m_exitCode);
+    EXPECT_EQ(L"The INF file that was specified was not found.", text(RESULT));
+    EXPECT_EQ(L"Preinstalling driver... Done", text(STATUS));
+    EXPECT_EQ(nullptr, GetModuleHandleW((m_buildFolder + L"\\x86_64\\difxapi.dll").c_str()))
+        << "the library is released";
+}
+
+TEST_F(PreinstallWithRealLibrary, FolderWithoutTheLibrary)
+{
+    const std::wstring folder = m_buildFolder + L"\\tests";
+    EXPECT_EQ(0, m_wnd->preinstall(CWStr(L"C:\\kvr7.inf"), CWStr(folder.c_str()), 1, &m_exitCode));
+    EXPECT_EQ(8, m_exitCode);
+    EXPECT_EQ(L"Failed to load difxapi.dll, GetLastError=126(0x7e)", text(RESULT));
+    EXPECT_EQ(L"Preinstalling driver...", text(STATUS));
+}
