@@ -15,24 +15,6 @@ namespace {
 // The room GetModuleFileNameW is given for the program's path, in characters.
 const DWORD MODULE_PATH_ROOM = 512;
 
-wchar_t foldAsciiCase(wchar_t c)
-{
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-// Whole-word comparison that folds only the letters A to Z.
-bool isOption(const CWStr& word, const wchar_t* option)
-{
-    const wchar_t* w = word.c_str();
-    uint64_t i = 0;
-    for (; i < word.length() && option[i]; ++i)
-    {
-        if (foldAsciiCase(w[i]) != foldAsciiCase(option[i]))
-            return false;
-    }
-    return i == word.length() && option[i] == L'\0';
-}
-
 } // namespace
 
 CWStr moduleFileName()
@@ -74,17 +56,18 @@ bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* re
 
         if (word.c_str()[0] == L'-')
         {
-            if (isOption(word, L"-h") || isOption(word, L"-help") || isOption(word, L"-?"))
+            if (equalsIgnoringAsciiCase(word, L"-h") || equalsIgnoringAsciiCase(word, L"-help") ||
+                equalsIgnoringAsciiCase(word, L"-?"))
             {
                 const CWStr usage = formatText(TEXT_USAGE, TEXT_DEFAULT_INF_NAME);
                 g_appApi.MessageBoxW(nullptr, usage.c_str(), caption.c_str(), MB_OK);
                 return false;
             }
-            if (isOption(word, L"-nopause"))
+            if (equalsIgnoringAsciiCase(word, L"-nopause"))
             {
                 noPause = 1;
             }
-            else if (isOption(word, L"-preinstall"))
+            else if (equalsIgnoringAsciiCase(word, L"-preinstall"))
             {
                 preinstall = 1;
             }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -68,10 +69,12 @@ void putPadded(Sink& out, const Spec& spec, size_t bodyLength, const wchar_t* pr
         out.repeat(L' ', pad);
 }
 
-void putWideString(Sink& out, const Spec& spec, const wchar_t* text)
+// Writes a string of either width; narrow characters are taken as Latin-1.
+template <typename Char> void putString(Sink& out, const Spec& spec, const Char* text)
 {
+    static const Char nullText[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
     if (!text)
-        text = L"(null)";
+        text = nullText;
     size_t length = 0;
     while (text[length] && (!spec.hasPrecision || length < spec.precision))
         ++length;
@@ -79,22 +82,7 @@ void putWideString(Sink& out, const Spec& spec, const wchar_t* text)
     plain.zeroPad = false;
     putPadded(out, plain, length, L"", 0, 0, [&] {
         for (size_t i = 0; i < length; ++i)
-            out.put(text[i]);
-    });
-}
-
-void putNarrowString(Sink& out, const Spec& spec, const char* text)
-{
-    if (!text)
-        text = "(null)";
-    size_t length = 0;
-    while (text[length] && (!spec.hasPrecision || length < spec.precision))
-        ++length;
-    Spec plain = spec;
-    plain.zeroPad = false;
-    putPadded(out, plain, length, L"", 0, 0, [&] {
-        for (size_t i = 0; i < length; ++i)
-            out.put(static_cast<wchar_t>(static_cast<unsigned char>(text[i])));
+            out.put(static_cast<wchar_t>(static_cast<std::make_unsigned_t<Char>>(text[i])));
     });
 }
 
@@ -209,16 +197,16 @@ size_t run(Sink& out, const wchar_t* pattern, va_list args)
             break;
         case L's':
             if (size == Size::Short)
-                putNarrowString(out, spec, va_arg(args, const char*));
+                putString(out, spec, va_arg(args, const char*));
             else
-                putWideString(out, spec, va_arg(args, const wchar_t*));
+                putString(out, spec, va_arg(args, const wchar_t*));
             break;
         case L'c': {
             // wchar_t is promoted to int when passed through "...".
             const wchar_t text[2] = {static_cast<wchar_t>(va_arg(args, int)), L'\0'};
             Spec one = spec;
             one.hasPrecision = false;
-            putWideString(out, one, text);
+            putString(out, one, text);
             break;
         }
         case L'd':

@@ -25,7 +25,24 @@ size_t byteCount(uint64_t units, size_t unitSize)
     return static_cast<size_t>(units) * unitSize;
 }
 
+wchar_t foldAsciiCase(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
 } // namespace
+
+bool equalsIgnoringAsciiCase(const CWStr& text, const wchar_t* word)
+{
+    const wchar_t* t = text.c_str();
+    uint64_t i = 0;
+    for (; i < text.length() && word[i]; ++i)
+    {
+        if (foldAsciiCase(t[i]) != foldAsciiCase(word[i]))
+            return false;
+    }
+    return i == text.length() && word[i] == L'\0';
+}
 
 // ---- CWStr ------------------------------------------------------------------
 

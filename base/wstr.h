@@ -81,6 +81,10 @@ private:
     CWStr* m_items;
 };
 
+// True when `text` is `word`, letter for letter, comparing the letters A to Z
+// without regard to case (no other case folding).
+bool equalsIgnoringAsciiCase(const CWStr& text, const wchar_t* word);
+
 // Cuts `text` at every `separator`. Every separator ends an item (two in a row
 // give an empty one); one separator at the very end adds nothing after it. A NUL
 // unit inside the text ends the search for separators.

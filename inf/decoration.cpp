@@ -5,23 +5,6 @@
 
 namespace {
 
-wchar_t foldAsciiCase(wchar_t c)
-{
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-bool sameWord(const CWStr& word, const wchar_t* lowerCase)
-{
-    const wchar_t* w = word.c_str();
-    uint64_t i = 0;
-    for (; i < word.length() && lowerCase[i]; ++i)
-    {
-        if (foldAsciiCase(w[i]) != lowerCase[i])
-            return false;
-    }
-    return i == word.length() && lowerCase[i] == L'\0';
-}
-
 // The C library's white space for the scans.
 bool isScanSpace(wchar_t c)
 {
@@ -92,13 +75,13 @@ bool scanDecorationNumber(const CWStr& part, uint32_t* value)
 
 DecorationPlatform decorationPlatform(const CWStr& word)
 {
-    if (sameWord(word, L"nt"))
+    if (equalsIgnoringAsciiCase(word, L"nt"))
         return PLATFORM_NT;
-    if (sameWord(word, L"ntx86"))
+    if (equalsIgnoringAsciiCase(word, L"ntx86"))
         return PLATFORM_X86;
-    if (sameWord(word, L"ntia64"))
+    if (equalsIgnoringAsciiCase(word, L"ntia64"))
         return PLATFORM_IA64;
-    if (sameWord(word, L"ntamd64"))
+    if (equalsIgnoringAsciiCase(word, L"ntamd64"))
         return PLATFORM_AMD64;
     return PLATFORM_UNKNOWN;
 }
