@@ -8,12 +8,16 @@
 #include "app/exit_codes.h"
 #include "base/wformat.h"
 
+#include <memory>
+
 AppApi g_appApi = {::MessageBoxW, ::GetModuleFileNameW};
 
 namespace {
 
 // The room GetModuleFileNameW is given for the program's path, in characters.
 const DWORD MODULE_PATH_ROOM = 512;
+// The longest path Windows knows (the \\?\ form), in characters.
+const DWORD LONGEST_PATH_ROOM = 32768;
 
 } // namespace
 
@@ -21,10 +25,19 @@ CWStr moduleFileName()
 {
     wchar_t buffer[MODULE_PATH_ROOM + 2] = {};
     DWORD count = g_appApi.GetModuleFileNameW(nullptr, buffer, MODULE_PATH_ROOM);
-    // A cut path comes back as the whole room; never read past it.
-    if (count > MODULE_PATH_ROOM)
-        count = MODULE_PATH_ROOM;
-    return CWStr::substr(buffer, 0, count);
+    if (count < MODULE_PATH_ROOM)
+        return CWStr::substr(buffer, 0, count);
+
+    // The room is full, so the path was cut. A cut path names another folder
+    // (a parent, or one whose name merely begins the same way), and the default
+    // INF and the driver-package library would be taken from there; so the path
+    // is asked for again with room for the longest path the platform has. A path
+    // that does not fit even then cannot be had.
+    std::unique_ptr<wchar_t[]> whole(new wchar_t[LONGEST_PATH_ROOM + 2]());
+    count = g_appApi.GetModuleFileNameW(nullptr, whole.get(), LONGEST_PATH_ROOM);
+    if (count == 0 || count >= LONGEST_PATH_ROOM)
+        return CWStr();
+    return CWStr::substr(whole.get(), 0, count);
 }
 
 CWStr folderOf(const CWStr& path)

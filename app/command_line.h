@@ -24,8 +24,8 @@ struct RunRequest
 // box (exit code 6 written through `exitCode`).
 bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* request);
 
-// The full path of the program's own file, cut to 512 characters; empty when it
-// cannot be had.
+// The full path of the program's own file; empty when it cannot be had. A path
+// longer than the first 512-character room is asked for again, never cut.
 CWStr moduleFileName();
 
 // The part of `path` before its last backslash; empty when there is none.

@@ -3,6 +3,7 @@
 
 #include "base/wstr.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -148,9 +149,19 @@ bool operator!=(const CWStr& left, const CWStr& right)
 
 // ---- CWStrArray -------------------------------------------------------------
 
+// Item blocks come from the C heap, not the allocation operator, so that add
+// can grow a block with realloc. An empty request still gets its own block.
 CWStr* CWStrArray::allocItems(uint64_t count)
 {
-    return static_cast<CWStr*>(::operator new(byteCount(count, sizeof(CWStr))));
+    void* block = std::malloc(count ? byteCount(count, sizeof(CWStr)) : 1);
+    if (!block)
+        throw std::bad_alloc();
+    return static_cast<CWStr*>(block);
+}
+
+void CWStrArray::releaseBlock(CWStr* items)
+{
+    std::free(items);
 }
 
 void CWStrArray::destroyItems(CWStr* items, uint64_t count)
@@ -170,7 +181,7 @@ void CWStrArray::replaceBlock(CWStr* items, uint64_t count)
         m_items[i].m_data = nullptr;
     }
     destroyItems(m_items, m_count);
-    ::operator delete(m_items);
+    releaseBlock(m_items);
     m_items = items;
     m_count = count;
 }
@@ -191,7 +202,7 @@ CWStrArray& CWStrArray::operator=(CWStrArray&& other) noexcept
     if (this != &other)
     {
         destroyItems(m_items, m_count);
-        ::operator delete(m_items);
+        releaseBlock(m_items);
         m_items = other.m_items;
         m_count = other.m_count;
         other.m_items = nullptr;
@@ -203,7 +214,7 @@ CWStrArray& CWStrArray::operator=(CWStrArray&& other) noexcept
 CWStrArray::~CWStrArray()
 {
     destroyItems(m_items, m_count);
-    ::operator delete(m_items);
+    releaseBlock(m_items);
     m_items = nullptr;
 }
 
@@ -221,11 +232,11 @@ CWStrArray& CWStrArray::operator=(const CWStrArray& other)
     catch (...)
     {
         destroyItems(items, made);
-        ::operator delete(items);
+        releaseBlock(items);
         throw;
     }
     destroyItems(m_items, m_count);
-    ::operator delete(m_items);
+    releaseBlock(m_items);
     m_items = items;
     m_count = other.m_count;
     return *this;
@@ -244,7 +255,7 @@ void CWStrArray::resize(uint64_t count)
     catch (...)
     {
         destroyItems(items + firstNew, made - firstNew);
-        ::operator delete(items);
+        releaseBlock(items);
         throw;
     }
     replaceBlock(items, count);
@@ -253,14 +264,23 @@ void CWStrArray::resize(uint64_t count)
 void CWStrArray::add(const CWStr& value)
 {
     // The copy is made first: `value` may be one of this array's own items,
-    // which the move to a new block would take away.
+    // which a move of the block would take away.
     CWStr copy(value);
     if (m_count == UINT64_MAX)
         throw std::bad_alloc();
-    CWStr* items = allocItems(m_count + 1);
-    new (&items[m_count]) CWStr(copy.m_data, copy.m_length);
+    // The block grows to exactly m_count + 1 items. An item is a pointer and a
+    // length that no other object points back to, so the heap may move it as
+    // bytes; realloc grows the block in place where the heap can (for large
+    // blocks nearly always), which keeps building a list of n items linear
+    // instead of moving every item on every add. A failed realloc leaves the
+    // block as it was, and the copy is released by its destructor.
+    void* grown = std::realloc(static_cast<void*>(m_items), byteCount(m_count + 1, sizeof(CWStr)));
+    if (!grown)
+        throw std::bad_alloc();
+    m_items = static_cast<CWStr*>(grown);
+    new (&m_items[m_count]) CWStr(copy.m_data, copy.m_length);
     copy.m_data = nullptr;
-    replaceBlock(items, m_count + 1);
+    ++m_count;
 }
 
 CWStr CWStrArray::join(const wchar_t* separator) const
@@ -329,7 +349,7 @@ CWStrArray split(const CWStr& text, wchar_t separator)
     catch (...)
     {
         CWStrArray::destroyItems(items, made);
-        ::operator delete(items);
+        CWStrArray::releaseBlock(items);
         throw;
     }
     result.m_items = items;

@@ -75,6 +75,7 @@ private:
     // blocks by taking over their character arrays, never by copying text.
     static CWStr* allocItems(uint64_t count);
     static void destroyItems(CWStr* items, uint64_t count);
+    static void releaseBlock(CWStr* items);
     void replaceBlock(CWStr* items, uint64_t count);
 
     uint64_t m_count;

@@ -234,15 +234,41 @@ TEST_F(CommandLine, ProgramFolderFromTheModulePath)
     }
 }
 
-TEST_F(CommandLine, ModuleFileNameKeepsAt512Characters)
+// A path cut at the 512-character room would name another folder (here the
+// parent C:\pkg), from which the default INF and the driver-package library
+// would be taken; the whole path is asked for instead.
+TEST_F(CommandLine, ProgramFolderLongerThanTheRoom)
 {
-    g_modulePath = L"C:\\" + std::wstring(600, L'p') + L"\\install.exe";
-    CWStr cut = moduleFileName();
-    EXPECT_EQ(512u, cut.length());
-    EXPECT_EQ(g_modulePath.substr(0, 511) + L'\0', str(cut));
+    const std::wstring folder = L"C:\\pkg\\" + std::wstring(600, L'p');
+    for (bool overreports : {false, true})
+    {
+        g_moduleOverreports = overreports;
+        g_modulePath = folder + L"\\install.exe";
+        g_moduleCalls = 0;
+        EXPECT_EQ(g_modulePath, str(moduleFileName())) << overreports;
+        EXPECT_EQ(2, g_moduleCalls) << overreports;
 
-    g_moduleOverreports = true;
-    EXPECT_EQ(512u, moduleFileName().length());
+        ASSERT_TRUE(run(L"-preinstall")) << overreports;
+        EXPECT_EQ(folder, str(m_request.programFolder)) << overreports;
+        EXPECT_EQ(folder + L"\\kvr7.inf", str(m_request.infPath)) << overreports;
+    }
+
+    // 511 characters fit the room with their NUL; 512 do not.
+    g_moduleOverreports = false;
+    g_modulePath = L"C:\\" + std::wstring(508, L'q');
+    g_moduleCalls = 0;
+    EXPECT_EQ(g_modulePath, str(moduleFileName()));
+    EXPECT_EQ(1, g_moduleCalls);
+    g_modulePath += L'r';
+    g_moduleCalls = 0;
+    EXPECT_EQ(g_modulePath, str(moduleFileName()));
+    EXPECT_EQ(2, g_moduleCalls);
+
+    // Longer than any path the platform has: cannot be had, so no folder.
+    g_modulePath = L"C:\\" + std::wstring(40000, L'z') + L"\\install.exe";
+    EXPECT_EQ(L"", str(moduleFileName()));
+    ASSERT_TRUE(run(L""));
+    EXPECT_EQ(L"", str(m_request.programFolder));
 
     g_modulePath = L"C:\\pkg\\install.exe";
     EXPECT_EQ(L"C:\\pkg\\install.exe", str(moduleFileName()));
@@ -276,6 +302,13 @@ TEST_F(CommandLine, LongArgumentStrings)
     for (int i = 0; i < 50000; ++i)
         manyWords += L"a ";
     expectEnds(manyWords, 6, L"Specify at most one .inf file.", MB_ICONERROR);
+
+    // 32,000 characters, near the most that Windows passes to a program.
+    const std::wstring path32k = L"D:\\" + std::wstring(32000 - 9 - 3 - 4, L'y') + L".inf";
+    ASSERT_EQ(32000u, (L"-nopause " + path32k).size());
+    expectGoesOn(L"-nopause " + path32k, 1, 0, path32k);
+    const std::wstring option32k = L"-" + std::wstring(31999, L'o');
+    expectEnds(option32k, 6, L"Invalid option: " + option32k, MB_ICONERROR);
 
     const std::wstring longOption = L"-" + std::wstring(100000, L'z');
     expectEnds(longOption, 6, L"Invalid option: " + longOption, MB_ICONERROR);

@@ -205,6 +205,29 @@ TEST(CWStrArray, GrowingMovesItemsWithoutCopyingTheirText)
     EXPECT_EQ(101u, array.count());
 }
 
+// Long lists grow the block in place or move it as a whole; either way every
+// item keeps its text and its place, and each stays its own value.
+TEST(CWStrArray, LongListKeepsEveryItemInOrder)
+{
+    CWStrArray array;
+    for (int i = 0; i < 70000; ++i)
+    {
+        array.add(CWStr((L"ID" + std::to_wstring(i)).c_str()));
+        if (i % 9999 == 0)
+            array.add(array[array.count() / 2]);
+    }
+    ASSERT_EQ(70000u + 8u, array.count());
+    uint64_t next = 0;
+    for (int i = 0; i < 70000; ++i)
+    {
+        ASSERT_EQ(L"ID" + std::to_wstring(i), str(array[next])) << i;
+        ASSERT_TRUE(wellFormed(array[next]));
+        next += i % 9999 == 0 ? 2 : 1;
+    }
+    EXPECT_EQ(L"ID0", str(array[1]));
+    EXPECT_NE(array[0].c_str(), array[1].c_str());
+}
+
 TEST(CWStrArray, AddingOneOfItsOwnItems)
 {
     CWStrArray array;

@@ -296,3 +296,104 @@ TEST_F(Install, RepeatedRunsStartFromExitCodeZero)
     run("%Desc%=KVR7_Install,A\n", {UPDATED});
     EXPECT_EQ(0, m_exitCode);
 }
+
+TEST_F(Install, InfPathsThatCannotBeOpened)
+{
+    const struct
+    {
+        const wchar_t* name;
+        std::wstring path;
+    } cases[] = {
+        {L"32,000 characters", L"C:\\" + std::wstring(31990, L'd') + L"\\kvr7.inf"},
+        {L"a folder", m_folder.path()},
+        {L"not ASCII, absent", m_folder.path() + L"\\\u00dcbersicht \u03a9 \u6a21\u578b.inf"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        DebugOutputCapture capture;
+        EXPECT_EQ(0, m_wnd->install(CWStr(c.path.c_str()), 1, &m_exitCode));
+        EXPECT_EQ(2, m_exitCode);
+        // The status control is read back through a 1024-character buffer.
+        EXPECT_EQ((L"Failed to open '" + c.path + L"'").substr(0, 1023), text(STATUS));
+        EXPECT_TRUE(g_calls.empty());
+        for (const std::wstring& line : capture.lines())
+            EXPECT_LE(line.size(), 255u);
+    }
+}
+
+TEST_F(Install, NonAsciiInfPath)
+{
+    const std::wstring path = m_folder.writeBytes(L"\u00dcbersicht \u03a9 \u6a21\u578b.inf",
+                                                  packageWith("%Desc%=KVR7_Install,A\n"));
+    g_answers = {UPDATED};
+    EXPECT_EQ(0, m_wnd->install(CWStr(path.c_str()), 1, &m_exitCode));
+    EXPECT_EQ(0, m_exitCode);
+    ASSERT_EQ(1u, g_calls.size());
+    EXPECT_EQ(path, g_calls[0].infPath);
+}
+
+// What the process holds: open handles, and the busy blocks and bytes of every
+// heap (the allocation operator's and the C heap's among them).
+struct Holdings
+{
+    DWORD handles;
+    size_t blocks;
+    size_t bytes;
+};
+
+Holdings holdings()
+{
+    Holdings held = {0, 0, 0};
+    EXPECT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &held.handles));
+    HANDLE heaps[64];
+    const DWORD count = GetProcessHeaps(64, heaps);
+    EXPECT_GT(count, 0u);
+    EXPECT_LE(count, 64u);
+    for (DWORD i = 0; i < count && i < 64; ++i)
+    {
+        if (!HeapLock(heaps[i]))
+            continue;
+        PROCESS_HEAP_ENTRY entry = {};
+        while (HeapWalk(heaps[i], &entry))
+        {
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+            {
+                ++held.blocks;
+                held.bytes += entry.cbData;
+            }
+        }
+        HeapUnlock(heaps[i]);
+    }
+    return held;
+}
+
+TEST_F(Install, RepeatedRunsHoldNoMoreHandlesOrMemory)
+{
+    std::string lines;
+    for (int i = 0; i < 40; ++i)
+        lines += "%Desc%=KVR7_Install,PCI\\VEN_1AF4&DEV_" + std::to_string(i) + ",COMPAT_" +
+                 std::to_string(i) + "\n";
+    m_infPath = m_folder.writeBytes(L"kvr7.inf", packageWith(lines));
+    const std::vector<Answer> answers(80, NO_DEVICE);
+    g_calls.reserve(80);
+    // Runs until the platform's own caches are filled, then counts.
+    auto runs = [&](int n) {
+        for (int i = 0; i < n; ++i)
+        {
+            g_calls.clear();
+            g_answers = answers;
+            m_wnd->install(CWStr(m_infPath.c_str()), 1, &m_exitCode);
+            ASSERT_EQ(4, m_exitCode);
+            ASSERT_EQ(80u, g_calls.size());
+        }
+    };
+    runs(5);
+    const Holdings before = holdings();
+    runs(30);
+    const Holdings after = holdings();
+    EXPECT_EQ(before.handles, after.handles);
+    // One string kept per run would show as 30 blocks.
+    EXPECT_LE(after.blocks, before.blocks + 5) << before.bytes << " -> " << after.bytes;
+    EXPECT_LE(after.bytes, before.bytes + 1024) << before.blocks << " -> " << after.blocks;
+}
