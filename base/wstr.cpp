@@ -91,6 +91,13 @@ CWStr& CWStr::operator=(const CWStr& other)
     return *this;
 }
 
+CWStr& CWStr::operator=(CWStr&& other) noexcept
+{
+    std::swap(m_data, other.m_data);
+    std::swap(m_length, other.m_length);
+    return *this;
+}
+
 CWStr CWStr::substr(const wchar_t* text, uint64_t start, uint64_t count)
 {
     wchar_t* data = allocUnits(count);

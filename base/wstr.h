@@ -18,6 +18,8 @@ public:
     ~CWStr();
 
     CWStr& operator=(const CWStr& other);
+    // Takes over a temporary's array and hands it ours, so both stay valid.
+    CWStr& operator=(CWStr&& other) noexcept;
     CWStr& operator+=(const wchar_t* text);
 
     // A new value holding `count` units of `text` from `start` on. The caller

@@ -4,6 +4,7 @@
 
 #include "inf/inf_file.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <memory>
 #include <new>
@@ -28,6 +29,9 @@ InfApi g_infApi = {
 #endif
 
 namespace {
+
+// Reads of up to this many units (NUL included) need no heap buffer.
+const DWORD SHORT_TEXT_UNITS = 256;
 
 // The length of `text` up to its first NUL, reading no more than `limit` units.
 size_t boundedLength(const wchar_t* text, size_t limit)
@@ -202,16 +206,28 @@ SetupStatus CInfFile::readText(DWORD fieldIndex, bool wholeLine, CWStr& text)
     if (!read || size == 0)
         return SETUP_PLATFORM_ERROR;
 
-    std::unique_ptr<wchar_t[]> buffer(new wchar_t[size]());
-    read = wholeLine
-               ? g_infApi.SetupGetLineTextW(&m_context, nullptr, nullptr, nullptr, buffer.get(),
-                                            size, nullptr)
-               : g_infApi.SetupGetStringFieldW(&m_context, fieldIndex, buffer.get(), size, nullptr);
+    // Most lines and fields are short: those are read into the stack, the rest
+    // into the heap; either way into a zero-filled buffer of exactly `size`.
+    wchar_t shortText[SHORT_TEXT_UNITS];
+    std::unique_ptr<wchar_t[]> longText;
+    wchar_t* buffer = shortText;
+    if (size > SHORT_TEXT_UNITS)
+    {
+        longText.reset(new wchar_t[size]());
+        buffer = longText.get();
+    }
+    else
+    {
+        std::fill(shortText, shortText + size, L'\0');
+    }
+    read = wholeLine ? g_infApi.SetupGetLineTextW(&m_context, nullptr, nullptr, nullptr, buffer,
+                                                  size, nullptr)
+                     : g_infApi.SetupGetStringFieldW(&m_context, fieldIndex, buffer, size, nullptr);
     if (!read)
         return SETUP_PLATFORM_ERROR;
 
     // At most size - 1 characters, and never past a NUL, so the value stays whole.
-    text = CWStr::substr(buffer.get(), 0, boundedLength(buffer.get(), size - 1));
+    text = CWStr::substr(buffer, 0, boundedLength(buffer, size - 1));
     return SETUP_OK;
 }
 

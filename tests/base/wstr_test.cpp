@@ -35,6 +35,17 @@ TEST(CWStr, CopiesNeverShareTheirArray)
     EXPECT_TRUE(wellFormed(assigned));
 }
 
+TEST(CWStr, AssignmentFromATemporaryLeavesBothValid)
+{
+    CWStr value(L"old");
+    value = CWStr(L"new text");
+    EXPECT_EQ(L"new text", str(value));
+    EXPECT_TRUE(wellFormed(value));
+    value = CWStr();
+    EXPECT_EQ(L"", str(value));
+    EXPECT_TRUE(wellFormed(value));
+}
+
 TEST(CWStr, SelfAssignmentKeepsTheText)
 {
     CWStr value(L"NTamd64.6.1");
