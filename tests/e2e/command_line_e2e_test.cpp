@@ -49,6 +49,7 @@ struct BoxCase
     std::wstring text;
     bool icon;
     DWORD exitCode;
+    const wchar_t* screenshot;
 };
 
 } // namespace
@@ -56,20 +57,20 @@ struct BoxCase
 TEST(CommandLine, MessageBoxesExitCodesAndNoProgressWindow)
 {
     const BoxCase cases[] = {
-        {L"-h", USAGE, false, 0},
-        {L"-HELP", USAGE, false, 0},
-        {L"-?", USAGE, false, 0},
-        {L"C:\\drivers\\other.inf -help", USAGE, false, 0},
-        {L"-x", L"Invalid option: -x", true, 6},
-        {L"-nopausex", L"Invalid option: -nopausex", true, 6},
-        {L"-", L"Invalid option: -", true, 6},
-        {L"a.inf b.inf", TOO_MANY, true, 6},
+        {L"-h", USAGE, false, 0, L"e2e_usage_box.bmp"},
+        {L"-HELP", USAGE, false, 0, nullptr},
+        {L"-?", USAGE, false, 0, nullptr},
+        {L"C:\\drivers\\other.inf -help", USAGE, false, 0, nullptr},
+        {L"-x", L"Invalid option: -x", true, 6, L"e2e_invalid_option_box.bmp"},
+        {L"-nopausex", L"Invalid option: -nopausex", true, 6, nullptr},
+        {L"-", L"Invalid option: -", true, 6, nullptr},
+        {L"a.inf b.inf", TOO_MANY, true, 6, nullptr},
         // The first problem in the line decides; nothing after it is looked at.
-        {L"-h -bogus", USAGE, false, 0},
-        {L"-bogus -h", L"Invalid option: -bogus", true, 6},
-        {L"a.inf b.inf -h", TOO_MANY, true, 6},
-        {L"a.inf -Bad b.inf", L"Invalid option: -Bad", true, 6},
-        {L"-nopause -preinstall a.inf b.inf", TOO_MANY, true, 6},
+        {L"-h -bogus", USAGE, false, 0, nullptr},
+        {L"-bogus -h", L"Invalid option: -bogus", true, 6, nullptr},
+        {L"a.inf b.inf -h", TOO_MANY, true, 6, nullptr},
+        {L"a.inf -Bad b.inf", L"Invalid option: -Bad", true, 6, nullptr},
+        {L"-nopause -preinstall a.inf b.inf", TOO_MANY, true, 6, nullptr},
     };
     InstallCopy copy;
     for (const BoxCase& c : cases)
@@ -88,6 +89,10 @@ TEST(CommandLine, MessageBoxesExitCodesAndNoProgressWindow)
         EXPECT_EQ(info.buttons[0].id, IDOK);
         EXPECT_EQ(findWindow(L"KVR7 Driver Installer", run.processId(), WINDOW_MAIN), nullptr);
 
+        if (c.screenshot)
+        {
+            EXPECT_TRUE(saveScreenshot(box, c.screenshot));
+        }
         EXPECT_TRUE(pressMessageBoxButton(box, IDOK));
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);

@@ -75,17 +75,39 @@ std::wstring uniqueExeName(const wchar_t* stem)
            std::to_wstring(++counter) + L".exe";
 }
 
-InstallCopy::InstallCopy(bool withLibrary, const std::wstring& exeName)
-    : m_exeName(exeName.empty() ? programName() : exeName)
+InstallCopy::InstallCopy(bool withLibrary, const std::wstring& exeName,
+                         const std::wstring& subfolder)
+    : m_subfolder(subfolder), m_exeName(exeName.empty() ? programName() : exeName)
 {
-    m_folder.copyIn(distFile(programName()), m_exeName);
-    m_folder.copyIn(distFile(L"kvr7.inf"), L"kvr7.inf");
-    m_folder.copyIn(distFile(L"kvr7.cfg"), L"kvr7.cfg");
+    m_path = subfolder.empty() ? m_folder.path() : m_folder.makeFolder(subfolder);
+    copyIn(distFile(programName()), m_exeName);
+    copyIn(distFile(L"kvr7.inf"), L"kvr7.inf");
+    copyIn(distFile(L"kvr7.cfg"), L"kvr7.cfg");
     if (withLibrary)
     {
-        m_folder.makeFolder(L"x86_64");
-        m_folder.copyIn(distFile(L"x86_64\\difxapi.dll"), L"x86_64\\difxapi.dll");
+        m_folder.makeFolder(inside(L"x86_64"));
+        copyIn(distFile(L"x86_64\\difxapi.dll"), L"x86_64\\difxapi.dll");
     }
+}
+
+std::wstring InstallCopy::inside(const std::wstring& name) const
+{
+    return m_subfolder.empty() ? name : m_subfolder + L"\\" + name;
+}
+
+void InstallCopy::copyIn(const std::wstring& source, const std::wstring& name)
+{
+    m_folder.copyIn(source, inside(name));
+}
+
+void InstallCopy::writeBytes(const std::wstring& name, const std::string& bytes)
+{
+    m_folder.writeBytes(inside(name), bytes);
+}
+
+std::wstring InstallCopy::adopt(const std::wstring& name)
+{
+    return m_folder.adopt(inside(name));
 }
 
 // ---------------------------------------------------------------- runs

@@ -4,7 +4,7 @@
 // temporary folder; starts the program under the debugger on a thread of its own
 // (so its trace lines are captured) while the test reads and drives its windows
 // from outside; and undoes what it set up around the run: a virtual device, a
-// Windows version for one program name, a DLL override for the child, the files
+// Windows version and a DLL override for one program name, the files
 // that an installation leaves in the system folders.
 #pragma once
 
@@ -29,20 +29,31 @@ bool programRunsHere();
 
 // A user's copy of the program: the program (under `exeName`, by default its own
 // name), kvr7.inf and kvr7.cfg, and unless left out the library x86_64\difxapi.dll,
-// in a fresh temporary folder that goes away with the object.
+// in a fresh temporary folder (or in a subfolder of that name inside it) that
+// goes away with the object.
 class InstallCopy
 {
 public:
-    explicit InstallCopy(bool withLibrary = true, const std::wstring& exeName = std::wstring());
+    explicit InstallCopy(bool withLibrary = true, const std::wstring& exeName = std::wstring(),
+                         const std::wstring& subfolder = std::wstring());
 
-    const std::wstring& path() const { return m_folder.path(); }
+    // The folder that holds the program.
+    const std::wstring& path() const { return m_path; }
     const std::wstring& exeName() const { return m_exeName; }
-    std::wstring program() const { return m_folder.file(m_exeName); }
-    std::wstring file(const std::wstring& name) const { return m_folder.file(name); }
-    TempFolder& folder() { return m_folder; }
+    std::wstring program() const { return file(m_exeName); }
+    std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
+    // Copies a file in beside the program.
+    void copyIn(const std::wstring& source, const std::wstring& name);
+    void writeBytes(const std::wstring& name, const std::string& bytes);
+    // A file that the run writes beside the program; removed with the copy.
+    std::wstring adopt(const std::wstring& name);
 
 private:
+    std::wstring inside(const std::wstring& name) const;
+
     TempFolder m_folder;
+    std::wstring m_subfolder;
+    std::wstring m_path;
     std::wstring m_exeName;
 };
 

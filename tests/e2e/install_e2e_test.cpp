@@ -222,9 +222,9 @@ TEST(Install, OutcomesOfTheUpdateCall)
         ProgramSettings settings(copy.exeName());
         ASSERT_TRUE(settings.setVersion(L"win7"));
         ASSERT_TRUE(settings.setDllOverride(L"newdev", L"native,builtin"));
-        copy.folder().copyIn(testBuildFile(L"e2e_newdev\\newdev.dll"), L"newdev.dll");
-        copy.folder().writeBytes(L"newdev_script.txt", c.script);
-        const std::wstring callLog = copy.folder().adopt(L"newdev_calls.txt");
+        copy.copyIn(testBuildFile(L"e2e_newdev\\newdev.dll"), L"newdev.dll");
+        copy.writeBytes(L"newdev_script.txt", c.script);
+        const std::wstring callLog = copy.adopt(L"newdev_calls.txt");
 
         ProgramRun run(copy.program(), c.noPause ? L"-nopause" : L"");
         ASSERT_TRUE(run.started());
@@ -267,5 +267,89 @@ TEST(Install, OutcomesOfTheUpdateCall)
         }
         EXPECT_EQ(result.trace, expected);
         EXPECT_EQ(readFileBytes(callLog), calls) << "the scripted library was not the one loaded?";
+    }
+}
+
+TEST(Install, EarlyEndings)
+{
+    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    struct Case
+    {
+        const char* name;
+        const char* inf; // written as given.inf, or nothing
+        const wchar_t* status;
+        DWORD exitCode;
+        const wchar_t* screenshot;
+    } cases[] = {
+        {"no such INF", nullptr, L"Failed to open '%s'", 2, nullptr},
+        {"no [Manufacturer]", "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nA=\"b\"\r\n",
+         L"Failed to parse '%s'", 3, L"e2e_install_parse_failed.bmp"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        InstallCopy copy;
+        if (c.inf)
+            copy.writeBytes(L"given.inf", c.inf);
+        const std::wstring inf = copy.file(L"given.inf");
+        ProgramRun run(copy.program(), inf);
+        ASSERT_TRUE(run.started());
+        HWND window = waitForFinishedWindow(run);
+        ASSERT_NE(window, nullptr);
+        WindowState state;
+        ASSERT_TRUE(readWindowState(window, &state));
+        std::wstring status = c.status;
+        status.replace(status.find(L"%s"), 2, inf);
+        EXPECT_EQ(state.status, status);
+        EXPECT_FALSE(state.barVisible);
+        EXPECT_FALSE(state.resultVisible);
+        EXPECT_FALSE(state.restartVisible);
+        EXPECT_EQ(state.focusId, IDOK);
+        if (c.screenshot)
+        {
+            EXPECT_TRUE(saveScreenshot(window, c.screenshot));
+        }
+        EXPECT_TRUE(clickButton(window, IDOK));
+        const RunResult result = run.finish();
+        EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+    }
+}
+
+// Programs are often copied under a folder such as "Program Files": the blank
+// in the program's own path must not reach the command line's arguments, and
+// the default INF and the library are found beside the program all the same.
+TEST(Install, AProgramFolderWithABlankInItsName)
+{
+    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    PackageTraces traces;
+    InstallCopy copy(true, uniqueExeName(L"install_blank"), L"KVR7 Driver Kit");
+    ProgramSettings settings(copy.exeName());
+    ASSERT_TRUE(settings.setVersion(L"win7"));
+    ASSERT_TRUE(settings.setDllOverride(L"newdev", L"native,builtin"));
+    copy.copyIn(testBuildFile(L"e2e_newdev\\newdev.dll"), L"newdev.dll");
+    copy.writeBytes(L"newdev_script.txt", "ROOT\\KVR7_BOARD 1 0 0\n");
+    const std::wstring callLog = copy.adopt(L"newdev_calls.txt");
+    {
+        ProgramRun run(copy.program(), L"-nopause");
+        ASSERT_TRUE(run.started());
+        const RunResult result = run.finish();
+        EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
+        EXPECT_EQ(result.exitCode, 0u);
+        std::vector<std::wstring> expected = selectionTrace(copy.path());
+        addUpdateTrace(&expected, SAMPLE_IDS[0], true);
+        addUpdateTrace(&expected, SAMPLE_IDS[1], false);
+        EXPECT_EQ(result.trace, expected);
+        const std::string path(copy.path().begin(), copy.path().end());
+        EXPECT_EQ(readFileBytes(callLog), "ROOT\\KVR7_BOARD|" + path + "\\kvr7.inf|1|0\n" +
+                                              "KVR7\\COMPAT_BOARD|" + path + "\\kvr7.inf|1|0\n");
+    }
+    {
+        ProgramRun run(copy.program(), L"-nopause -preinstall");
+        ASSERT_TRUE(run.started());
+        const RunResult result = run.finish();
+        EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_EQ(PackageTraces::stagedCopies().size(), 1u);
     }
 }

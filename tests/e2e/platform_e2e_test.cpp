@@ -117,7 +117,8 @@ TEST(Platform, WindowsNt4GetsTheFirstRefusal)
 TEST(Platform, Windows2000Passes)
 {
     InstallCopy copy(true, uniqueExeName(L"install_win2k"));
-    const std::wstring inf = copy.folder().writeBytes(L"empty.inf", EMPTY_MODELS_INF);
+    copy.writeBytes(L"empty.inf", EMPTY_MODELS_INF);
+    const std::wstring inf = copy.file(L"empty.inf");
     ProgramSettings settings(copy.exeName());
     ASSERT_TRUE(settings.setVersion(L"win2k"));
     ProgramRun run(copy.program(), inf);
