@@ -36,6 +36,8 @@ TempFolder::~TempFolder()
 {
     for (const std::wstring& name : m_files)
         ::DeleteFileW(name.c_str());
+    for (auto folder = m_folders.rbegin(); folder != m_folders.rend(); ++folder)
+        ::RemoveDirectoryW(folder->c_str());
     ::RemoveDirectoryW(m_path.c_str());
 }
 
@@ -71,4 +73,29 @@ std::wstring TempFolder::writeUnicode(const std::wstring& name, const std::wstri
         bytes += static_cast<char>((unit >> 8) & 0xFF);
     }
     return writeBytes(name, bytes);
+}
+
+std::wstring TempFolder::copyIn(const std::wstring& source, const std::wstring& name)
+{
+    const std::wstring full = file(name);
+    if (!::CopyFileW(source.c_str(), full.c_str(), FALSE))
+        throw std::runtime_error("cannot copy a file into the temporary folder");
+    m_files.push_back(full);
+    return full;
+}
+
+std::wstring TempFolder::makeFolder(const std::wstring& name)
+{
+    const std::wstring full = file(name);
+    if (!::CreateDirectoryW(full.c_str(), nullptr))
+        throw std::runtime_error("cannot create a temporary subfolder");
+    m_folders.push_back(full);
+    return full;
+}
+
+std::wstring TempFolder::adopt(const std::wstring& name)
+{
+    const std::wstring full = file(name);
+    m_files.push_back(full);
+    return full;
 }
