@@ -305,21 +305,6 @@ void PackageTraces::removeStagedCopies()
 
 // ---------------------------------------------------------------- files and screens
 
-std::string readFileBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
-
 bool saveScreenshot(HWND window, const wchar_t* fileName)
 {
     // The window paints from its own message loop: once it has answered a sent

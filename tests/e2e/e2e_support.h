@@ -8,6 +8,8 @@
 // that an installation leaves in the system folders.
 #pragma once
 
+#include "tests/support/test_support.h"
+
 #include <windows.h>
 
 #include <string>
@@ -175,7 +177,6 @@ private:
     bool m_hadConfig;
 };
 
-std::string readFileBytes(const std::wstring& path);
 
 // Writes the window's area of the screen to `fileName` in the working
 // directory as a 24-bit BMP, once the window has painted. False when nothing

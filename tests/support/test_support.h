@@ -32,6 +32,9 @@ inline std::wstring str(const CWStr& value)
     return std::wstring(value.c_str(), static_cast<size_t>(value.length()));
 }
 
+// The whole content of a file, as bytes; empty when it cannot be read.
+std::string readFileBytes(const std::wstring& path);
+
 // The items of an array, for whole-list comparisons.
 std::vector<std::wstring> items(const CWStrArray& array);
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_support.h"
+
 #include <windows.h>
 
 #include <newdev.h>
@@ -52,21 +54,6 @@ std::wstring tempFile(const wchar_t* name)
     wchar_t folder[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, folder);
     return std::wstring(folder) + name;
-}
-
-std::string readFile(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
 }
 
 // A child process owned by the test: terminated through its handle if it is
@@ -147,7 +134,7 @@ long long runTool(const std::wstring& commandLine, std::string* output)
             return -2;
         code = tool.waitExit();
     }
-    *output = readFile(file);
+    *output = readFileBytes(file);
     DeleteFileW(file.c_str());
     return code;
 }
@@ -397,7 +384,7 @@ TEST(DebugoutProgram, WritesUtf8LinesToTheFileAndPassesTheExitCodeOn)
                                        quoted(file) + L" " + fixtureCommand(L"lines", 42),
                                    &ignored);
     EXPECT_EQ(code, 42);
-    EXPECT_EQ(readFile(file), "first line\n  indented by two\n"
+    EXPECT_EQ(readFileBytes(file), "first line\n  indented by two\n"
                               "    indented by four, trailing blanks  \n"
                               "Gr\xc3\xb6\xc3\x9f"
                               "e \xc3\xa9t\xc3\xa9 \xe2\x82\xac"
