@@ -51,57 +51,41 @@ DWORD fail(DWORD code, const wchar_t* pattern, ...)
     return code;
 }
 
-// Owners of the handles a run opens; each is closed exactly once.
-class InfHandle
+// Owner of one handle a run opens: closed exactly once, by `Closer`, unless it
+// is INVALID_HANDLE_VALUE (what every opener used here returns on failure).
+template <typename Handle, typename Closer> class HandleOwner
 {
 public:
-    explicit InfHandle(HINF handle) : m_handle(handle) {}
-    ~InfHandle()
+    explicit HandleOwner(Handle handle) : m_handle(handle) {}
+    ~HandleOwner()
     {
         if (m_handle != INVALID_HANDLE_VALUE)
-            SetupCloseInfFile(m_handle);
+            Closer()(m_handle);
     }
-    InfHandle(const InfHandle&) = delete;
-    InfHandle& operator=(const InfHandle&) = delete;
-    HINF get() const { return m_handle; }
+    HandleOwner(const HandleOwner&) = delete;
+    HandleOwner& operator=(const HandleOwner&) = delete;
+    Handle get() const { return m_handle; }
 
 private:
-    HINF m_handle;
+    Handle m_handle;
 };
 
-class FileHandle
+struct CloseInf
 {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
+    void operator()(HINF handle) const { SetupCloseInfFile(handle); }
 };
-
-class FindHandle
+struct CloseFile
 {
-public:
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
-    ~FindHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            FindClose(m_handle);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
+struct CloseFind
+{
+    void operator()(HANDLE handle) const { FindClose(handle); }
+};
+
+typedef HandleOwner<HINF, CloseInf> InfHandle;
+typedef HandleOwner<HANDLE, CloseFile> FileHandle;
+typedef HandleOwner<HANDLE, CloseFind> FindHandle;
 
 bool equalNoCase(const std::wstring& left, const std::wstring& right)
 {
