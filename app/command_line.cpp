@@ -5,7 +5,7 @@
 
 #include "app/app_platform.h"
 #include "app/command_line_texts.h"
-#include "app/exit_codes.h"
+#include "base/exit_codes.h"
 #include "base/wformat.h"
 
 #include <memory>

@@ -8,7 +8,7 @@
 #include <new>
 
 #include "app/command_line.h"
-#include "app/exit_codes.h"
+#include "base/exit_codes.h"
 #include "ui/setup_window.h"
 
 CSetupApp::CSetupApp() : m_exitCode(EXIT_CODE_OK), m_setupWnd(nullptr)

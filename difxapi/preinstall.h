@@ -13,7 +13,7 @@
 
 #include <windows.h>
 
-#include "install/difx_api.h"
+#include "difx_interface/difx_api.h"
 
 // The one platform answer that tests must be able to choose: whether the caller
 // is an administrator. Filled with the real entry point.

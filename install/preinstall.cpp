@@ -3,10 +3,11 @@
 // the "x86_64" folder beside the program, and turns its one result code into one
 // result line and one exit code. The INF itself is not read here.
 
-#include "app/exit_codes.h"
+#include "base/exit_codes.h"
 #include "base/wformat.h"
-#include "install/difx_api.h"
+#include "difx_interface/difx_api.h"
 #include "install/install_platform.h"
+#include "install/preinstall_log.h"
 #include "install/preinstall_results.h"
 #include "install/preinstall_texts.h"
 #include "ui/setup_window.h"
@@ -117,6 +118,12 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
 }
 
 } // namespace
+
+void __cdecl difxLogCallback(DIFXAPI_LOG, DWORD, PCWSTR, PVOID callbackContext)
+{
+    if (callbackContext)
+        static_cast<CSetupWnd*>(callbackContext)->repaint();
+}
 
 int CSetupWnd::preinstall(const CWStr& infPath, const CWStr& programFolder, int noPause,
                           int32_t* exitCode)

@@ -145,9 +145,3 @@ void CSetupWnd::onFinish()
 {
     destroyWindow();
 }
-
-void __cdecl difxLogCallback(DIFXAPI_LOG, DWORD, PCWSTR, PVOID callbackContext)
-{
-    if (callbackContext)
-        static_cast<CSetupWnd*>(callbackContext)->repaint();
-}

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "difxapi/preinstall.h"
-#include "install/difx_api.h"
+#include "difx_interface/difx_api.h"
 
 namespace {
 

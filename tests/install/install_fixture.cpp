@@ -5,7 +5,7 @@
 
 #include <commctrl.h>
 
-#include "app/platform_check.h"
+#include "install/platform_check.h"
 
 namespace installtest {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "install/difx_api.h"
+#include "difx_interface/difx_api.h"
 #include "install/install_platform.h"
 #include "tests/install/install_fixture.h"
 

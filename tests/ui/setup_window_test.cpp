@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "install/preinstall_log.h"
 #include "tests/ui/window_probe.h"
 #include "ui/setup_window.h"
 

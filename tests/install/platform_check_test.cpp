@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform_check.h"
+#include "install/platform_check.h"
 #include "ui/setup_window.h"
 
 namespace {

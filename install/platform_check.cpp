@@ -2,10 +2,10 @@
 // CSetupWnd::checkPlatform: refuses Windows before Windows 2000 and a 32-bit
 // build running under WOW64, in the status line and with exit code 1.
 
-#include "app/platform_check.h"
+#include "install/platform_check.h"
 
-#include "app/exit_codes.h"
-#include "app/platform_check_texts.h"
+#include "base/exit_codes.h"
+#include "install/platform_check_texts.h"
 #include "ui/setup_window.h"
 
 PlatformCheckApi g_platformCheckApi = {::GetVersionExW, ::GetModuleHandleW, ::GetProcAddress,
