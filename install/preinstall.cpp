@@ -4,6 +4,7 @@
 // result line and one exit code. The INF itself is not read here.
 
 #include "base/exit_codes.h"
+#include "base/unique_handle.h"
 #include "base/wformat.h"
 #include "difx_interface/difx_api.h"
 #include "install/install_platform.h"
@@ -14,32 +15,14 @@
 
 namespace {
 
-// Owns a loaded library; frees it through the seam, keeping the thread's last
-// error as it was.
-class LibraryOwner
+// A loaded library, freed through the seam.
+struct LibraryTraits
 {
-public:
-    explicit LibraryOwner(HMODULE module) : m_module(module) {}
-    ~LibraryOwner() { reset(); }
-    LibraryOwner(const LibraryOwner&) = delete;
-    LibraryOwner& operator=(const LibraryOwner&) = delete;
-
-    HMODULE get() const { return m_module; }
-
-    void reset()
-    {
-        if (m_module)
-        {
-            const DWORD lastError = GetLastError();
-            g_installApi.FreeLibrary(m_module);
-            m_module = nullptr;
-            SetLastError(lastError);
-        }
-    }
-
-private:
-    HMODULE m_module;
+    typedef HMODULE Handle;
+    static Handle empty() { return nullptr; }
+    static void close(Handle module) { g_installApi.FreeLibrary(module); }
 };
+typedef UniqueHandle<LibraryTraits> UniqueLibrary;
 
 // GetProcAddress hands back a generic pointer; go through void(*)() so that
 // the conversion to the entry point's real type is a plain cast.
@@ -49,10 +32,10 @@ template <typename Function> Function lookUp(HMODULE module, const char* name)
         reinterpret_cast<void (*)()>(g_installApi.GetProcAddress(module, name)));
 }
 
-CWStr lastErrorText(const wchar_t* pattern)
+CWStr errorText(const wchar_t* pattern, DWORD error)
 {
-    const unsigned long lastError = GetLastError();
-    return formatText(pattern, lastError, lastError);
+    const unsigned long code = error;
+    return formatText(pattern, code, code);
 }
 
 // Steps of a pre-install run after the platform check; leaves the outcome in the
@@ -63,31 +46,35 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
     wnd.setStatusLine(TEXT_PREINSTALLING);
     wnd.repaint();
 
-    // Only this full path is tried: never the system's search path.
+    // Only this full path is tried: never the system's search path. The error
+    // is taken on the line after the load, before anything else can change it.
     const CWStr libraryPath = programFolder + TEXT_DIFX_FOLDER + TEXT_DIFX_LIBRARY;
-    LibraryOwner library(g_installApi.LoadLibraryW(libraryPath.c_str()));
+    UniqueLibrary library(g_installApi.LoadLibraryW(libraryPath.c_str()));
+    const DWORD loadError = GetLastError();
 
     CWStr resultText;
-    if (!library.get())
+    if (!library.valid())
     {
-        resultText = lastErrorText(TEXT_DIFX_LOAD_FAILED);
+        resultText = errorText(TEXT_DIFX_LOAD_FAILED, loadError);
         *exitCode = EXIT_CODE_DIFX_LOAD_FAILED;
     }
     else
     {
         const auto preinstall =
             lookUp<DriverPackagePreinstallW_t>(library.get(), TEXT_DIFX_PREINSTALL_ENTRY);
+        const DWORD preinstallError = GetLastError();
         const auto setLogCallback =
             preinstall ? lookUp<SetDifxLogCallbackW_t>(library.get(), TEXT_DIFX_LOG_CALLBACK_ENTRY)
                        : nullptr;
+        const DWORD logCallbackError = GetLastError();
         if (!preinstall)
         {
-            resultText = lastErrorText(TEXT_DIFX_NO_PREINSTALL);
+            resultText = errorText(TEXT_DIFX_NO_PREINSTALL, preinstallError);
             *exitCode = EXIT_CODE_DIFX_ENTRY_POINT_MISSING;
         }
         else if (!setLogCallback)
         {
-            resultText = lastErrorText(TEXT_DIFX_NO_LOG_CALLBACK);
+            resultText = errorText(TEXT_DIFX_NO_LOG_CALLBACK, logCallbackError);
             *exitCode = EXIT_CODE_DIFX_ENTRY_POINT_MISSING;
         }
         else
