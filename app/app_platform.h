@@ -1,7 +1,8 @@
 // app_platform.h
-// The platform calls of the command-line stage, behind one seam: filled with the
-// real entry points; tests replace single entries to see what would be shown and
-// to present any program path.
+// The platform calls of the command-line stage, behind one seam: g_appApi is
+// filled with the real entry points (app_platform.cpp); tests replace single
+// entries to see what would be shown and to present any program path. The
+// entries carry the platform's own signatures and no logic of their own.
 #pragma once
 
 #include <windows.h>

@@ -10,8 +10,6 @@
 
 #include <memory>
 
-AppApi g_appApi = {::MessageBoxW, ::GetModuleFileNameW};
-
 namespace {
 
 // The room GetModuleFileNameW is given for the program's path, in characters.

@@ -17,8 +17,7 @@
 #include "base/unique_handle.h"
 #include "base/wformat.h"
 #include "difxapi/difx_texts.h"
-
-DifxPlatformApi g_difxPlatformApi = {::CheckTokenMembership};
+#include "difxapi/difxapi_platform.h"
 
 namespace {
 
@@ -409,7 +408,7 @@ bool callerIsAdministrator()
                                   DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators))
         return false;
     BOOL member = FALSE;
-    if (!g_difxPlatformApi.CheckTokenMembership(nullptr, administrators, &member))
+    if (!g_difxApi.CheckTokenMembership(nullptr, administrators, &member))
         member = FALSE;
     FreeSid(administrators);
     return member != FALSE;

@@ -15,15 +15,6 @@
 
 #include "difx_interface/difx_api.h"
 
-// The one platform answer that tests must be able to choose: whether the caller
-// is an administrator. Filled with the real entry point.
-struct DifxPlatformApi
-{
-    BOOL(WINAPI* CheckTokenMembership)(HANDLE token, PSID sid, PBOOL isMember);
-};
-
-extern DifxPlatformApi g_difxPlatformApi;
-
 // The flags a pre-installation accepts; any other bit gives ERROR_INVALID_PARAMETER.
 // REPAIR stages a package again that is staged already. LEGACY_MODE accepts
 // packages with missing files (not a missing catalog: the Setup API needs it). SILENT and FORCE

@@ -9,24 +9,9 @@
 #include <memory>
 #include <new>
 
+#include "base/base_platform.h"
 #include "base/trace.h"
 #include "inf/inf_texts.h"
-
-// GetVersionExW is marked deprecated by the Windows SDK; this reader still needs
-// what it reports, and reaches it only through the seam.
-#if defined(_MSC_VER)
-#pragma warning(push)
-#pragma warning(disable : 4996)
-#endif
-InfApi g_infApi = {
-    ::SetupOpenInfFileW,    ::SetupGetInfInformationW, ::SetupQueryInfOriginalFileInformationW,
-    ::SetupFindFirstLineW,  ::SetupFindNextLine,       ::SetupGetLineTextW,
-    ::SetupGetStringFieldW, ::SetupCloseInfFile,       ::GetVersionExW,
-    ::GetModuleHandleW,     ::GetProcAddress,          ::GetSystemInfo,
-};
-#if defined(_MSC_VER)
-#pragma warning(pop)
-#endif
 
 namespace {
 
@@ -73,16 +58,14 @@ void CInfFile::describeSystem()
 {
     m_systemInfo = SYSTEM_INFO();
     GetNativeSystemInfoFn native = nullptr;
-    HMODULE kernel = g_infApi.GetModuleHandleW(L"kernel32.dll");
+    HMODULE kernel = g_baseApi.GetModuleHandleW(L"kernel32.dll");
     if (kernel)
-    {
-        FARPROC found = g_infApi.GetProcAddress(kernel, "GetNativeSystemInfo");
-        native = reinterpret_cast<GetNativeSystemInfoFn>(reinterpret_cast<void (*)()>(found));
-    }
+        native = entryPoint<GetNativeSystemInfoFn>(
+            g_baseApi.GetProcAddress(kernel, "GetNativeSystemInfo"));
     if (native)
         native(&m_systemInfo);
     else
-        g_infApi.GetSystemInfo(&m_systemInfo);
+        g_baseApi.GetSystemInfo(&m_systemInfo);
 }
 
 SetupStatus CInfFile::open(const wchar_t* path)
@@ -94,7 +77,7 @@ SetupStatus CInfFile::open(const wchar_t* path)
 
     m_osVersion = OSVERSIONINFOEXW();
     m_osVersion.dwOSVersionInfoSize = sizeof(m_osVersion);
-    if (!g_infApi.GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&m_osVersion)))
+    if (!g_baseApi.GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&m_osVersion)))
         return SETUP_PLATFORM_ERROR;
 
     describeSystem();

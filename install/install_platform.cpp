@@ -9,6 +9,5 @@
 InstallApi g_installApi = {
     ::UpdateDriverForPlugAndPlayDevicesW,
     ::LoadLibraryW,
-    ::GetProcAddress,
     ::FreeLibrary,
 };

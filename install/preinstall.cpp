@@ -3,6 +3,7 @@
 // the "x86_64" folder beside the program, and turns its one result code into one
 // result line and one exit code. The INF itself is not read here.
 
+#include "base/base_platform.h"
 #include "base/exit_codes.h"
 #include "base/unique_handle.h"
 #include "base/wformat.h"
@@ -24,12 +25,9 @@ struct LibraryTraits
 };
 typedef UniqueHandle<LibraryTraits> UniqueLibrary;
 
-// GetProcAddress hands back a generic pointer; go through void(*)() so that
-// the conversion to the entry point's real type is a plain cast.
 template <typename Function> Function lookUp(HMODULE module, const char* name)
 {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(g_installApi.GetProcAddress(module, name)));
+    return entryPoint<Function>(g_baseApi.GetProcAddress(module, name));
 }
 
 CWStr errorText(const wchar_t* pattern, DWORD error)

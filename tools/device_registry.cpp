@@ -281,8 +281,8 @@ bool findDevices(const std::wstring& hardwareId, bool includeAbsent,
         record.driverKey = textProperty(set.get(), &device, SPDRP_DRIVER);
         if (!record.driverKey.empty())
         {
-            RegistryKey key(openedKey(
-                SetupDiOpenDevRegKey(set.get(), &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ)));
+            RegistryKey key(openedKey(SetupDiOpenDevRegKey(set.get(), &device, DICS_FLAG_GLOBAL, 0,
+                                                           DIREG_DRV, KEY_READ)));
             if (key.valid())
             {
                 record.infPath = keyText(key.get(), L"InfPath");

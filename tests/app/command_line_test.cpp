@@ -10,6 +10,7 @@
 
 #include "app/app_platform.h"
 #include "app/command_line.h"
+#include "tests/support/seam_guard.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -80,15 +81,13 @@ class CommandLine : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_saved = g_appApi;
-        g_appApi.MessageBoxW = fakeMessageBox;
-        g_appApi.GetModuleFileNameW = fakeModuleFileName;
+        m_seam->MessageBoxW = fakeMessageBox;
+        m_seam->GetModuleFileNameW = fakeModuleFileName;
         g_boxes.clear();
         g_modulePath = L"C:\\Program Files\\KVR7\\install64.exe";
         g_moduleCalls = 0;
         g_moduleOverreports = false;
     }
-    void TearDown() override { g_appApi = m_saved; }
 
     // Runs the stage; the exit code starts at `initialExitCode`.
     bool run(const std::wstring& arguments, int32_t initialExitCode = 0)
@@ -130,7 +129,7 @@ protected:
         EXPECT_EQ(0, g_moduleCalls) << "the program folder is not worked out when start-up ends";
     }
 
-    AppApi m_saved;
+    SeamGuard<AppApi> m_seam{g_appApi};
     int32_t m_exitCode = 0;
     RunRequest m_request;
 };
@@ -278,12 +277,10 @@ TEST_F(CommandLine, ProgramFolderLongerThanTheRoom)
 
 TEST_F(CommandLine, RealModuleFileNameNamesThisProgram)
 {
-    g_appApi = m_saved;
+    m_seam->GetModuleFileNameW = m_seam.saved().GetModuleFileNameW;
     std::wstring path = str(moduleFileName());
     ASSERT_GT(path.size(), 14u);
     EXPECT_EQ(L"app_tests.exe", path.substr(path.size() - 13));
-    g_appApi.MessageBoxW = fakeMessageBox;
-    g_appApi.GetModuleFileNameW = fakeModuleFileName;
 }
 
 TEST_F(CommandLine, LongArgumentStrings)

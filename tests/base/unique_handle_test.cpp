@@ -32,15 +32,15 @@ TEST(UniqueHandle, ClosesEachHandleOnceAndKeepsTheLastError)
         Counted first(1);
         Counted second(std::move(first)); // moves: 1 now in second
         EXPECT_FALSE(first.valid());
-        second.reset(2);                  // closes 1
-        second.reset(2);                  // the same handle again: nothing
+        second.reset(2); // closes 1
+        second.reset(2); // the same handle again: nothing
         Counted third(3);
-        third = std::move(second);        // closes 3, takes 2
+        third = std::move(second); // closes 3, takes 2
         Counted fourth(4);
-        EXPECT_EQ(4, fourth.release());   // given up: never closed
+        EXPECT_EQ(4, fourth.release()); // given up: never closed
         EXPECT_FALSE(fourth.valid());
         EXPECT_EQ(2, third.get());
-    }                                     // closes 2
+    } // closes 2
     EXPECT_EQ((std::vector<int>{1, 3, 2}), g_closed);
     EXPECT_EQ(0xdeadbeefu, GetLastError());
 }

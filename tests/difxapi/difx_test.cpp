@@ -11,11 +11,14 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "difxapi/preinstall.h"
 #include "difx_interface/difx_api.h"
+#include "difxapi/difxapi_platform.h"
+#include "difxapi/preinstall.h"
+#include "tests/support/seam_guard.h"
 
 namespace {
 
@@ -662,8 +665,9 @@ TEST(DifxAdministrator, OnlyAdministratorsMayPreinstall)
     const std::string content = package("Administrator");
     const std::wstring inf = folder.write(L"kvr7test.inf", content);
     unstage(content);
-    const DifxPlatformApi saved = g_difxPlatformApi;
-    g_difxPlatformApi.CheckTokenMembership = fakeCheckTokenMembership;
+    // Put back when the cases end, or when one of them fails an ASSERT.
+    std::optional<SeamGuard<DifxApi>> seam(std::in_place, g_difxApi);
+    g_difxApi.CheckTokenMembership = fakeCheckTokenMembership;
     const struct
     {
         const char* name;
@@ -689,7 +693,7 @@ TEST(DifxAdministrator, OnlyAdministratorsMayPreinstall)
                   narrow(g_events.back().text));
         EXPECT_TRUE(stagedCopies(content).empty()) << c.name;
     }
-    g_difxPlatformApi = saved;
+    seam.reset();
     // The real answer under test: the caller is an administrator.
     EXPECT_EQ(0u, preinstallDriverPackage(inf.c_str(), 5));
     EXPECT_EQ(1u, stagedCopies(content).size());

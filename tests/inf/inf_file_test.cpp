@@ -210,7 +210,7 @@ TEST_F(InfFileTest, VersionQueryFailureEndsOpenSilently)
 {
     CInfFile inf;
     ASSERT_EQ(SETUP_OK, inf.open(m_path.c_str()));
-    g_infApi.GetVersionExW = failingVersion;
+    g_baseApi.GetVersionExW = failingVersion;
     DebugOutputCapture capture;
     EXPECT_EQ(SETUP_PLATFORM_ERROR, inf.open(m_folder.file(L"other.inf").c_str()));
     EXPECT_TRUE(capture.lines().empty());

@@ -83,10 +83,10 @@ void describeSystem(const SystemDescription& system, bool nativeQuery)
 {
     g_system = system;
     g_nativeQuery = nativeQuery;
-    g_infApi.GetVersionExW = fakeGetVersionEx;
-    g_infApi.GetModuleHandleW = fakeModuleHandle;
-    g_infApi.GetProcAddress = fakeProcAddress;
-    g_infApi.GetSystemInfo = fakeSystemInfo;
+    g_baseApi.GetVersionExW = fakeGetVersionEx;
+    g_baseApi.GetModuleHandleW = fakeModuleHandle;
+    g_baseApi.GetProcAddress = fakeProcAddress;
+    g_baseApi.GetSystemInfo = fakeSystemInfo;
     seamLog() = SeamLog();
 }
 

@@ -104,10 +104,9 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        m_saved = g_installApi;
-        g_installApi.LoadLibraryW = fakeLoadLibrary;
-        g_installApi.GetProcAddress = fakeGetProcAddress;
-        g_installApi.FreeLibrary = fakeFreeLibrary;
+        m_installSeam->LoadLibraryW = fakeLoadLibrary;
+        lookUpLibraryWith(fakeGetProcAddress);
+        m_installSeam->FreeLibrary = fakeFreeLibrary;
         g_script = LibraryScript();
         g_events.clear();
         g_loadedPath.clear();
@@ -118,18 +117,10 @@ protected:
         g_window = hwnd();
         presentSystem(6);
     }
-    void TearDown() override
-    {
-        g_installApi = m_saved;
-        WindowTest::TearDown();
-    }
-
     int run(int noPause = 0, const wchar_t* folder = L"C:\\pkg")
     {
         return m_wnd->preinstall(CWStr(L"C:\\pkg\\kvr7.inf"), CWStr(folder), noPause, &m_exitCode);
     }
-
-    InstallApi m_saved;
 };
 
 const std::vector<std::wstring> FULL_RUN = {

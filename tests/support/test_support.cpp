@@ -20,15 +20,14 @@ void WINAPI captureOutput(LPCWSTR text)
 
 } // namespace
 
-DebugOutputCapture::DebugOutputCapture() : m_saved(g_traceApi)
+DebugOutputCapture::DebugOutputCapture() : m_seam(g_baseApi)
 {
     capturedLines().clear();
-    g_traceApi.OutputDebugStringW = captureOutput;
+    m_seam->OutputDebugStringW = captureOutput;
 }
 
 DebugOutputCapture::~DebugOutputCapture()
 {
-    g_traceApi = m_saved;
 }
 
 const std::vector<std::wstring>& DebugOutputCapture::lines() const

@@ -8,8 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "base/trace.h"
+#include "base/base_platform.h"
 #include "base/wstr.h"
+#include "tests/support/seam_guard.h"
 
 // While alive, every trace line goes to lines() instead of the debugger output.
 class DebugOutputCapture
@@ -24,7 +25,7 @@ public:
     void clear();
 
 private:
-    TraceApi m_saved;
+    SeamGuard<BaseApi> m_seam;
 };
 
 inline std::wstring str(const CWStr& value)

@@ -205,7 +205,8 @@ TEST_F(SetupWindowTest, RepaintAndLogCallbackPaintPendingAreasNow)
         std::function<void()> paint;
     } cases[] = {
         {"repaint", [this] { m_window->repaint(); }},
-        {"difxLogCallback", [this] { difxLogCallback(DIFXAPI_ERROR, 0xE0000203, L"event", m_window.get()); }},
+        {"difxLogCallback",
+         [this] { difxLogCallback(DIFXAPI_ERROR, 0xE0000203, L"event", m_window.get()); }},
     };
     for (const auto& c : cases)
     {
