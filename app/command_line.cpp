@@ -6,6 +6,7 @@
 #include "app/app_platform.h"
 #include "app/command_line_texts.h"
 #include "base/exit_codes.h"
+#include "base/path.h"
 #include "base/wformat.h"
 
 #include <memory>
@@ -36,17 +37,6 @@ CWStr moduleFileName()
     if (count == 0 || count >= LONGEST_PATH_ROOM)
         return CWStr();
     return CWStr::substr(whole.get(), 0, count);
-}
-
-CWStr folderOf(const CWStr& path)
-{
-    const wchar_t* text = path.c_str();
-    for (uint64_t i = path.length(); i > 0; --i)
-    {
-        if (text[i - 1] == L'\\')
-            return path.substr(0, i - 1);
-    }
-    return CWStr();
 }
 
 bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* request)
@@ -102,7 +92,9 @@ bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* re
         havePath = 1;
     }
 
-    const CWStr programFolder = folderOf(moduleFileName());
+    CWStr programFolder;
+    CWStr programName;
+    splitPath(moduleFileName(), programFolder, programName);
     if (!havePath)
         infPath = programFolder + L"\\" + TEXT_DEFAULT_INF_NAME;
 

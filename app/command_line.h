@@ -27,6 +27,3 @@ bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* re
 // The full path of the program's own file; empty when it cannot be had. A path
 // longer than the first 512-character room is asked for again, never cut.
 CWStr moduleFileName();
-
-// The part of `path` before its last backslash; empty when there is none.
-CWStr folderOf(const CWStr& path);

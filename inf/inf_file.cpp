@@ -10,6 +10,7 @@
 #include <new>
 
 #include "base/base_platform.h"
+#include "base/path.h"
 #include "base/trace.h"
 #include "inf/inf_texts.h"
 
@@ -212,22 +213,4 @@ SetupStatus CInfFile::readText(DWORD fieldIndex, bool wholeLine, CWStr& text)
     // At most size - 1 characters, and never past a NUL, so the value stays whole.
     text = CWStr::substr(buffer, 0, boundedLength(buffer, size - 1));
     return SETUP_OK;
-}
-
-void splitPath(const CWStr& path, CWStr& dir, CWStr& filename)
-{
-    const wchar_t* text = path.c_str();
-    for (uint64_t k = path.length(); k > 0; --k)
-    {
-        if (text[k - 1] == L'\\')
-        {
-            CWStr before = path.substr(0, k - 1);
-            filename = path.substr(k, path.length() - k);
-            dir = before;
-            return;
-        }
-    }
-    CWStr whole = path;
-    dir = CWStr();
-    filename = whole;
 }

@@ -8,6 +8,7 @@
 
 #include "tools/device_registry.h"
 #include "tools/window_driver.h"
+#include "ui/control_ids.h"
 
 namespace {
 
@@ -191,7 +192,7 @@ RunResult ProgramRun::finish()
             continue;
         result.sawMainWindow = true;
         ControlInfo finishButton;
-        if (findControl(window, IDOK, &finishButton) && finishButton.visible)
+        if (findControl(window, ID_FINISH_BUTTON, &finishButton) && finishButton.visible)
             result.sawFinishButton = true;
     }
     result.outcome = m_capture.outcome;
@@ -372,9 +373,11 @@ bool saveScreenshot(HWND window, const wchar_t* fileName)
 bool readWindowState(HWND window, WindowState* state)
 {
     ControlInfo status, bar, result, restart, finish;
-    if (!findControl(window, 2, &status) || !findControl(window, 3, &bar) ||
-        !findControl(window, 4, &result) || !findControl(window, 5, &restart) ||
-        !findControl(window, IDOK, &finish))
+    if (!findControl(window, ID_STATUS_LINE, &status) ||
+        !findControl(window, ID_PROGRESS_BAR, &bar) ||
+        !findControl(window, ID_RESULT_LINE, &result) ||
+        !findControl(window, ID_RESTART_NOTE, &restart) ||
+        !findControl(window, ID_FINISH_BUTTON, &finish))
         return false;
     state->status = status.text;
     state->result = result.text;
@@ -401,7 +404,7 @@ HWND waitForFinishedWindow(const ProgramRun& run, DWORD timeoutMs)
     while (window && GetTickCount() - start < timeoutMs)
     {
         ControlInfo finish;
-        if (findControl(window, IDOK, &finish) && finish.visible)
+        if (findControl(window, ID_FINISH_BUTTON, &finish) && finish.visible)
         {
             // A sent message is answered only from the message loop, that is,
             // after the operation has returned: the focus is then in place.

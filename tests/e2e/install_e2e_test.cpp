@@ -13,6 +13,7 @@
 #include "tests/e2e/e2e_support.h"
 #include "tools/device_registry.h"
 #include "tools/window_driver.h"
+#include "ui/control_ids.h"
 
 namespace {
 
@@ -107,9 +108,9 @@ TEST(Install, TheVirtualDeviceGetsTheSampleDriver)
     EXPECT_EQ(state.result, UPDATED);
     EXPECT_TRUE(state.resultVisible);
     EXPECT_FALSE(state.restartVisible) << "Wine's installer never asks for a restart";
-    EXPECT_EQ(state.focusId, IDOK);
+    EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
     EXPECT_TRUE(saveScreenshot(window, L"e2e_install_device_updated.bmp"));
-    EXPECT_TRUE(clickButton(window, IDOK));
+    EXPECT_TRUE(clickButton(window, ID_FINISH_BUTTON));
     const RunResult result = run.finish();
     EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
     EXPECT_EQ(result.exitCode, 0u);
@@ -240,12 +241,12 @@ TEST(Install, OutcomesOfTheUpdateCall)
             EXPECT_EQ(state.result, c.result);
             EXPECT_TRUE(state.resultVisible);
             EXPECT_EQ(state.restartVisible, c.restart);
-            EXPECT_EQ(state.focusId, IDOK);
+            EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
             if (c.screenshot)
             {
                 EXPECT_TRUE(saveScreenshot(window, c.screenshot));
             }
-            EXPECT_TRUE(clickButton(window, IDOK));
+            EXPECT_TRUE(clickButton(window, ID_FINISH_BUTTON));
         }
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
@@ -304,12 +305,12 @@ TEST(Install, EarlyEndings)
         EXPECT_FALSE(state.barVisible);
         EXPECT_FALSE(state.resultVisible);
         EXPECT_FALSE(state.restartVisible);
-        EXPECT_EQ(state.focusId, IDOK);
+        EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
         if (c.screenshot)
         {
             EXPECT_TRUE(saveScreenshot(window, c.screenshot));
         }
-        EXPECT_TRUE(clickButton(window, IDOK));
+        EXPECT_TRUE(clickButton(window, ID_FINISH_BUTTON));
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
         EXPECT_EQ(result.exitCode, c.exitCode);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/wformat.h"
+#include "base/path.h"
 #include "inf/inf_file.h"
 #include "tests/inf/inf_test_support.h"
 #include "tests/support/temp_folder.h"

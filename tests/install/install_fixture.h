@@ -14,6 +14,7 @@
 #include "base/base_platform.h"
 #include "install/install_platform.h"
 #include "tests/support/seam_guard.h"
+#include "ui/control_ids.h"
 #include "ui/setup_window.h"
 
 namespace installtest {
@@ -21,11 +22,11 @@ namespace installtest {
 // Control IDs of the window, as a user's tools see them.
 enum : int
 {
-    FINISH = 1,
-    STATUS = 2,
-    PROGRESS = 3,
-    RESULT = 4,
-    RESTART = 5,
+    FINISH = ID_FINISH_BUTTON,
+    STATUS = ID_STATUS_LINE,
+    PROGRESS = ID_PROGRESS_BAR,
+    RESULT = ID_RESULT_LINE,
+    RESTART = ID_RESTART_NOTE,
 };
 
 std::wstring controlText(HWND window, int id);

@@ -14,6 +14,7 @@
 
 #include "base/base_platform.h"
 #include "tests/support/seam_guard.h"
+#include "ui/control_ids.h"
 #include "ui/setup_window.h"
 
 namespace {
@@ -102,7 +103,7 @@ protected:
 
     void TearDown() override { m_window.reset(); }
 
-    HWND statusLine() const { return GetDlgItem(m_window->hwnd(), 2); }
+    HWND statusLine() const { return GetDlgItem(m_window->hwnd(), ID_STATUS_LINE); }
 
     std::wstring statusText() const
     {
@@ -196,7 +197,7 @@ TEST_F(PlatformCheckTest, RefusesOldWindowsAndWow64AndPassesTheRest)
             EXPECT_FALSE(IsWindowVisible(statusLine()));
         }
         // The check shows nothing but the status line.
-        for (int id : {1, 3, 4, 5})
+        for (int id : {ID_FINISH_BUTTON, ID_PROGRESS_BAR, ID_RESULT_LINE, ID_RESTART_NOTE})
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_window->hwnd(), id))) << "control " << id;
     }
 }
