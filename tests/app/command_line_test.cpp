@@ -10,6 +10,7 @@
 
 #include "app/app_platform.h"
 #include "app/command_line.h"
+#include "tests/support/golden_usage.h"
 #include "tests/support/seam_guard.h"
 #include "tests/support/test_support.h"
 
@@ -51,28 +52,6 @@ DWORD WINAPI fakeModuleFileName(HMODULE module, LPWSTR buffer, DWORD size)
     buffer[count] = L'\0';
     return count;
 }
-
-const wchar_t EXPECTED_USAGE[] =
-    L"Usage:\n\ninstall[64].exe -h|-help|-?\n  Displays this help.\n\n"
-    L"install[64].exe [-nopause] [drive:\\path\\to\\file.inf]\n"
-    L"  Installs the driver (use when hardware already present).\n\n"
-    L"install[64].exe [-nopause] -preinstall [drive:\\path\\to\\file.inf]\n"
-    L"  Pre-installs the driver (use when hardware is not yet present).\n\n"
-    L"If no .inf file is specified, default is kvr7.inf in same folder.\n"
-    L"The -nopause option causes this program to exit when done without waiting for user input.\n\n"
-    L"Exit code:\n"
-    L"  0 => No errors.\n"
-    L"  1 => Windows version is too low, or trying to run 32-bit version in 64-bit Windows.\n"
-    L"  2 => Failed to open .inf file (when not -preinstall).\n"
-    L"  3 => Failed to parse .inf file (when not -preinstall).\n"
-    L"  4 => No suitable hardware found (when not -preinstall).\n"
-    L"  5 => An unexpected error occurred during installation (when not -preinstall).\n"
-    L"  6 => Bad command-line arguments.\n"
-    L"  7 => Insufficient resources, e.g. memory allocation failure.\n"
-    L"  8 => Failed to load DIFxAPI.dll.\n"
-    L"  9 => Failed to get an entry point in DIFxAPI.dll.\n"
-    L"  100-123 => Error in pre-installation (when -preinstall). See DriverPackagePreinstall in "
-    L"MSDN.\n\n";
 
 const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 
@@ -170,11 +149,11 @@ TEST_F(CommandLine, InfPathIsHandedOnExactlyAsTyped)
 TEST_F(CommandLine, HelpShowsTheUsageTextAndKeepsTheExitCode)
 {
     for (const wchar_t* help : {L"-h", L"-H", L"-help", L"-HELP", L"-HeLp", L"-?"})
-        expectEnds(help, 0, EXPECTED_USAGE, MB_OK);
+        expectEnds(help, 0, GOLDEN_USAGE, MB_OK);
     // The usage names kvr7.inf even after a path, and ignores what follows.
-    expectEnds(L"C:\\other\\x.inf -h", 0, EXPECTED_USAGE, MB_OK);
-    expectEnds(L"-h -bad", 0, EXPECTED_USAGE, MB_OK);
-    expectEnds(L"-nopause -? x.inf y.inf", 0, EXPECTED_USAGE, MB_OK);
+    expectEnds(L"C:\\other\\x.inf -h", 0, GOLDEN_USAGE, MB_OK);
+    expectEnds(L"-h -bad", 0, GOLDEN_USAGE, MB_OK);
+    expectEnds(L"-nopause -? x.inf y.inf", 0, GOLDEN_USAGE, MB_OK);
 
     // The stage does not write the exit code on the help path.
     g_boxes.clear();

@@ -18,6 +18,7 @@
 #include "difx_interface/difx_api.h"
 #include "difxapi/difxapi_platform.h"
 #include "difxapi/preinstall.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/seam_guard.h"
 
 namespace {
@@ -64,21 +65,6 @@ std::wstring systemInfFolder()
     return std::wstring(windows) + L"\\inf";
 }
 
-bool readBytes(const std::wstring& path, std::string& content)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    char buffer[4096];
-    DWORD read = 0;
-    content.clear();
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        content.append(buffer, read);
-    CloseHandle(file);
-    return true;
-}
-
 void writeBytes(const std::wstring& path, const std::string& content)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -101,7 +87,7 @@ std::vector<std::wstring> stagedCopies(const std::string& content)
     do
     {
         std::string staged;
-        if (readBytes(systemInfFolder() + L"\\" + found.cFileName, staged) && staged == content)
+        if (readFileBytes(systemInfFolder() + L"\\" + found.cFileName) == content)
             names.push_back(found.cFileName);
     } while (FindNextFileW(search, &found));
     FindClose(search);

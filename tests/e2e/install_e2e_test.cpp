@@ -77,16 +77,11 @@ std::wstring driverValue(const DeviceRecord& device, const wchar_t* name)
     return L"(missing)";
 }
 
-#define SKIP_WHERE_THE_PROGRAM_REFUSES()                                                           \
-    if (!programRunsHere())                                                                        \
-    GTEST_SKIP() << "the 32-bit program refuses to run on 64-bit Windows (exit code 1); "          \
-                    "install mode is covered by the 64-bit build"
-
 } // namespace
 
 TEST(Install, TheVirtualDeviceGetsTheSampleDriver)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("install mode");
     PackageTraces traces;
     VirtualDevice device(BOARD_ID, L"System");
     ASSERT_TRUE(device.ok()) << "cannot register the device, error " << device.error();
@@ -95,11 +90,9 @@ TEST(Install, TheVirtualDeviceGetsTheSampleDriver)
     ASSERT_TRUE(settings.setVersion(L"win7"));
 
     ProgramRun run(copy.program(), L"");
-    ASSERT_TRUE(run.started());
-    HWND window = waitForFinishedWindow(run);
-    ASSERT_NE(window, nullptr);
+    HWND window = nullptr;
     WindowState state;
-    ASSERT_TRUE(readWindowState(window, &state));
+    ASSERT_TRUE(finishedWindowState(run, &window, &state));
     EXPECT_EQ(state.status, DONE);
     EXPECT_TRUE(state.barVisible);
     EXPECT_EQ(state.barPosition, 10000);
@@ -109,8 +102,7 @@ TEST(Install, TheVirtualDeviceGetsTheSampleDriver)
     EXPECT_TRUE(state.resultVisible);
     EXPECT_FALSE(state.restartVisible) << "Wine's installer never asks for a restart";
     EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
-    EXPECT_TRUE(saveScreenshot(window, L"e2e_install_device_updated.bmp"));
-    EXPECT_TRUE(clickButton(window, ID_FINISH_BUTTON));
+    pressFinishButton(window, L"e2e_install_device_updated.bmp");
     const RunResult result = run.finish();
     EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
     EXPECT_EQ(result.exitCode, 0u);
@@ -153,7 +145,7 @@ const wchar_t* const SAMPLE_IDS[] = {L"ROOT\\KVR7_BOARD", L"KVR7\\COMPAT_BOARD"}
 
 TEST(Install, OutcomesOfTheUpdateCall)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("install mode");
     const ScriptedCase cases[] = {
         {"no device for either ID",
          "",
@@ -231,10 +223,9 @@ TEST(Install, OutcomesOfTheUpdateCall)
         ASSERT_TRUE(run.started());
         if (!c.noPause)
         {
-            HWND window = waitForFinishedWindow(run);
-            ASSERT_NE(window, nullptr);
+            HWND window = nullptr;
             WindowState state;
-            ASSERT_TRUE(readWindowState(window, &state));
+            ASSERT_TRUE(finishedWindowState(run, &window, &state));
             EXPECT_EQ(state.status, DONE);
             EXPECT_TRUE(state.barVisible);
             EXPECT_EQ(state.barPosition, c.barPosition);
@@ -242,11 +233,7 @@ TEST(Install, OutcomesOfTheUpdateCall)
             EXPECT_TRUE(state.resultVisible);
             EXPECT_EQ(state.restartVisible, c.restart);
             EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
-            if (c.screenshot)
-            {
-                EXPECT_TRUE(saveScreenshot(window, c.screenshot));
-            }
-            EXPECT_TRUE(clickButton(window, ID_FINISH_BUTTON));
+            pressFinishButton(window, c.screenshot);
         }
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
@@ -273,7 +260,7 @@ TEST(Install, OutcomesOfTheUpdateCall)
 
 TEST(Install, EarlyEndings)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("install mode");
     struct Case
     {
         const char* name;
@@ -294,11 +281,9 @@ TEST(Install, EarlyEndings)
             copy.writeBytes(L"given.inf", c.inf);
         const std::wstring inf = copy.file(L"given.inf");
         ProgramRun run(copy.program(), inf);
-        ASSERT_TRUE(run.started());
-        HWND window = waitForFinishedWindow(run);
-        ASSERT_NE(window, nullptr);
+        HWND window = nullptr;
         WindowState state;
-        ASSERT_TRUE(readWindowState(window, &state));
+        ASSERT_TRUE(finishedWindowState(run, &window, &state));
         std::wstring status = c.status;
         status.replace(status.find(L"%s"), 2, inf);
         EXPECT_EQ(state.status, status);
@@ -306,11 +291,7 @@ TEST(Install, EarlyEndings)
         EXPECT_FALSE(state.resultVisible);
         EXPECT_FALSE(state.restartVisible);
         EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
-        if (c.screenshot)
-        {
-            EXPECT_TRUE(saveScreenshot(window, c.screenshot));
-        }
-        EXPECT_TRUE(clickButton(window, ID_FINISH_BUTTON));
+        pressFinishButton(window, c.screenshot);
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
         EXPECT_EQ(result.exitCode, c.exitCode);
@@ -322,7 +303,7 @@ TEST(Install, EarlyEndings)
 // the default INF and the library are found beside the program all the same.
 TEST(Install, AProgramFolderWithABlankInItsName)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("install mode");
     PackageTraces traces;
     InstallCopy copy(true, uniqueExeName(L"install_blank"), L"KVR7 Driver Kit");
     ProgramSettings settings(copy.exeName());

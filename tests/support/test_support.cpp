@@ -1,5 +1,5 @@
 // test_support.cpp
-// Debugger output capture, CWStr helpers and file reading for the test programs.
+// Debugger output capture and CWStr helpers for the test programs.
 
 #include "tests/support/test_support.h"
 
@@ -57,19 +57,4 @@ std::vector<std::wstring> items(const CWStrArray& array)
     if (std::wcslen(value.c_str()) != value.length())
         return ::testing::AssertionFailure() << "NUL before position " << value.length();
     return ::testing::AssertionSuccess();
-}
-
-std::string readFileBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
 }

@@ -10,6 +10,7 @@
 
 #include "base/base_platform.h"
 #include "base/wstr.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/seam_guard.h"
 
 // While alive, every trace line goes to lines() instead of the debugger output.
@@ -32,9 +33,6 @@ inline std::wstring str(const CWStr& value)
 {
     return std::wstring(value.c_str(), static_cast<size_t>(value.length()));
 }
-
-// The whole content of a file, as bytes; empty when it cannot be read.
-std::string readFileBytes(const std::wstring& path);
 
 // The items of an array, for whole-list comparisons.
 std::vector<std::wstring> items(const CWStrArray& array);
