@@ -1,7 +1,7 @@
 // window_probe.h
 // Helpers for window tests: message pumping, child lookup in z-order, rectangles
-// relative to the parent's client area, and screen pixels (screenshots as BMP
-// files: tests/support/screenshot.h).
+// relative to the parent's client area (screen pixels and screenshots:
+// tests/support/screenshot.h).
 #pragma once
 
 #include <windows.h>
@@ -22,7 +22,3 @@ RECT rectInParent(HWND child);
 
 std::wstring windowText(HWND window);
 std::wstring className(HWND window);
-
-// The pixels of `rect` (screen coordinates) as 0x00RRGGBB values, row by row,
-// read back from the screen. Empty when the screen cannot be read.
-std::vector<DWORD> capturePixels(const RECT& rect);
