@@ -16,11 +16,12 @@ const wchar_t TOO_OLD[] =
 const wchar_t WOW64[] =
     L"This installer is incompatible with 64-bit editions of Windows. Please use install64.exe.";
 
-// The 32-bit program: this build's own, or the x86 build's beside the 64-bit one.
+// The 32-bit program: this build's own, or the x86 build's beside the 64-bit one
+// (build/x86/dist beside build/x64/dist).
 std::wstring program32()
 {
 #ifdef _WIN64
-    return distFile(L"..\\x86\\install.exe");
+    return distFile(L"..\\..\\x86\\dist\\install.exe");
 #else
     return distFile(L"install.exe");
 #endif
