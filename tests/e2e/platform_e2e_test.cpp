@@ -69,6 +69,9 @@ TEST(Platform, The32BitProgramRefusesOn64BitWindows)
     const std::wstring source = program32();
     if (GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "the x86 build is not there yet";
+    const std::wstring no32 = win32Unavailable();
+    if (!no32.empty())
+        GTEST_SKIP() << "it runs the 32-bit program, and " << no32;
     TempFolder folder;
     const std::wstring program = folder.copyIn(source, L"install.exe");
     folder.copyIn(distFile(L"kvr7.inf"), L"kvr7.inf");
