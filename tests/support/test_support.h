@@ -34,6 +34,11 @@ inline std::wstring str(const CWStr& value)
     return std::wstring(value.c_str(), static_cast<size_t>(value.length()));
 }
 
+// Why 32-bit programs cannot run on this machine, as the test scripts found
+// (KVR7_NO_WIN32_REASON, which Wine passes on from the Unix environment); empty
+// when they can. Tests that start a 32-bit program skip with it.
+std::wstring win32Unavailable();
+
 // The items of an array, for whole-list comparisons.
 std::vector<std::wstring> items(const CWStrArray& array);
 
