@@ -171,16 +171,11 @@ TEST_F(CommandLine, InfPathAsHandedOn)
         {L"..\\pkg\\kvr7.inf", L"..\\pkg\\kvr7.inf"},
         {L"\"C:\\pkg\\kvr7.inf\"", L"\"C:\\pkg\\kvr7.inf\""},
         {L"C:\\d\u00e9p\u00f4t\\\u6f22.inf", L"C:\\d\u00e9p\u00f4t\\\u6f22.inf"},
-        {L"pkg/kvr7.inf", L"pkg/kvr7.inf"},
         {L".\\kvr7.inf", L".\\kvr7.inf"},
         {L"kvr7.inf", L".\\kvr7.inf"},
-        {L"usb.inf", L".\\usb.inf"},
-        {L"driver.txt", L".\\driver.txt"},
         {L"\"kvr7.inf\"", L".\\\"kvr7.inf\""},
         {L"C:kvr7.inf", L"C:.\\kvr7.inf"},
-        {L"z:x", L"z:.\\x"},
         {L"C:", L".\\C:"},
-        {L"1:x.inf", L".\\1:x.inf"},
         // Only blanks separate: a tab stays inside the word.
         {L"a\tb.inf", L".\\a\tb.inf"},
     };

@@ -698,109 +698,70 @@ TEST(DifxAdministrator, OnlyAdministratorsMayPreinstall)
 
 // ---- staging -----------------------------------------------------------------
 
-enum class CopyOutcome
+enum CopyOutcome
 {
-    Copied,
-    Failed,
-    ProcessDies,
+    COPIED,
+    COPY_FAILED,
+    PROCESS_DIES,
 };
 
 CopyOutcome g_copyOutcome;
 std::wstring g_copyLocation;
 bool g_placeholderDuringCopy;
-std::wstring g_placeholder;
+const wchar_t ROOT_INF[] = L"C:\\kvr7root.inf";
+const wchar_t ROOT_DRIVER[] = L"C:\\kvr7test.sys";
 
-BOOL WINAPI fakeCopyOemInf(PCWSTR, PCWSTR location, DWORD, DWORD, PWSTR destination,
-                           DWORD destinationSize, PDWORD, PWSTR*)
+std::wstring placeholder()
+{
+    return systemInfFolder() + L"\\kvr7root.inf";
+}
+
+BOOL WINAPI fakeCopyOemInf(PCWSTR, PCWSTR location, DWORD, DWORD, PWSTR, DWORD, PDWORD, PWSTR*)
 {
     g_copyLocation = location;
-    g_placeholderDuringCopy = GetFileAttributesW(g_placeholder.c_str()) != INVALID_FILE_ATTRIBUTES;
-    switch (g_copyOutcome)
-    {
-    case CopyOutcome::Copied:
-        lstrcpynW(destination, L"C:\\windows\\inf\\oem99.inf", static_cast<int>(destinationSize));
-        return TRUE;
-    case CopyOutcome::Failed:
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    case CopyOutcome::ProcessDies:
+    g_placeholderDuringCopy = GetFileAttributesW(placeholder().c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (g_copyOutcome == PROCESS_DIES)
         TerminateProcess(GetCurrentProcess(), 3);
-        break;
-    }
-    return FALSE;
+    SetLastError(ERROR_DISK_FULL);
+    return g_copyOutcome == COPIED;
 }
 
+// The system closes the handles of a process that died right after it ends.
 bool placeholderGone()
 {
-    // A process that died has its handles closed by the system right after.
-    for (int i = 0; i < 100; ++i)
-    {
-        if (GetFileAttributesW(g_placeholder.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return true;
+    for (int i = 0; i < 100 && GetFileAttributesW(placeholder().c_str()) != INVALID_FILE_ATTRIBUTES;
+         ++i)
         Sleep(20);
-    }
-    return false;
+    return GetFileAttributesW(placeholder().c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-// A package in the root of drive C: (the same names in every process, so that
-// a test process that dies leaves nothing the parent does not remove).
-class RootPackage
-{
-public:
-    RootPackage()
-    {
-        writeBytes(m_driver, DRIVER_FILE);
-        writeBytes(m_inf, package("Root"));
-    }
-    ~RootPackage()
-    {
-        DeleteFileW(m_inf.c_str());
-        DeleteFileW(m_driver.c_str());
-    }
-    RootPackage(const RootPackage&) = delete;
-    RootPackage& operator=(const RootPackage&) = delete;
-    const std::wstring& inf() const { return m_inf; }
-
-private:
-    std::wstring m_inf = L"C:\\kvr7root.inf";
-    std::wstring m_driver = L"C:\\kvr7test.sys";
-};
-
-// The staging step: an INF in a drive root is staged from the root itself, and
-// the placeholder that reserves its name in the system INF folder is there while
-// the INF is copied and gone afterwards, whether the copy succeeded, failed, or
-// the process died in the middle of it.
+// An INF in a drive root is staged from the root itself ("C:\\"), and the
+// placeholder that reserves its name in the system INF folder is there during
+// the copy and gone after it, whether it succeeded, failed, or the process died
+// in it. The package has the same names in every process, so that the parent
+// removes what a test process that died left.
 TEST(DifxStaging, SourceLocationAndNothingLeftBehind)
 {
-    RootPackage root;
-    g_placeholder = systemInfFolder() + L"\\kvr7root.inf";
-    DeleteFileW(g_placeholder.c_str()); // left by a build that did leave it
+    writeBytes(ROOT_DRIVER, DRIVER_FILE);
+    writeBytes(ROOT_INF, package("Root"));
+    DeleteFileW(placeholder().c_str()); // left by a build that did leave it
     const DifxPlatformApi saved = g_difxPlatformApi;
     g_difxPlatformApi.SetupCopyOEMInfW = fakeCopyOemInf;
-    const struct
+    for (CopyOutcome outcome : {COPIED, COPY_FAILED})
     {
-        const char* name;
-        CopyOutcome outcome;
-        DWORD result;
-    } cases[] = {
-        {"copied", CopyOutcome::Copied, 0},
-        {"copy failed", CopyOutcome::Failed, ERROR_DISK_FULL},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        g_copyOutcome = c.outcome;
-        g_copyLocation.clear();
+        g_copyOutcome = outcome;
         g_placeholderDuringCopy = false;
-        EXPECT_EQ(c.result, preinstallDriverPackage(root.inf().c_str(), 5));
+        EXPECT_EQ(outcome == COPIED ? 0u : ERROR_DISK_FULL, preinstallDriverPackage(ROOT_INF, 5));
         EXPECT_EQ(L"C:\\", g_copyLocation);
         EXPECT_TRUE(g_placeholderDuringCopy);
-        EXPECT_TRUE(placeholderGone());
+        EXPECT_TRUE(placeholderGone()) << outcome;
     }
-    g_copyOutcome = CopyOutcome::ProcessDies;
-    EXPECT_EXIT(preinstallDriverPackage(root.inf().c_str(), 5), ::testing::ExitedWithCode(3), "");
+    g_copyOutcome = PROCESS_DIES;
+    EXPECT_EXIT(preinstallDriverPackage(ROOT_INF, 5), ::testing::ExitedWithCode(3), "");
     EXPECT_TRUE(placeholderGone()) << "left behind by the process that died";
     g_difxPlatformApi = saved;
+    DeleteFileW(ROOT_INF);
+    DeleteFileW(ROOT_DRIVER);
 }
 
 } // namespace

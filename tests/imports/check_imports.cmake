@@ -1,31 +1,18 @@
 # check_imports.cmake
-# Fails when the program imports a library by name that Windows does not always
-# map from the system folder: every other library must be loaded at run time
-# by its full path (base/system_library.h), or a file of that name beside the
-# program would be loaded into the elevated process.
+# Fails when the program imports by name a library that Windows does not always
+# map from the system folder: any other library must be loaded by its full path
+# (base/system_library.h), or a file of that name beside the program would run
+# in the elevated process.
 #   cmake -DOBJDUMP=<objdump> -DPROGRAM=<install.exe> -P check_imports.cmake
 cmake_minimum_required(VERSION 3.21)
-set(allowed kernel32.dll user32.dll gdi32.dll msvcrt.dll)
-
-execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM}
-    OUTPUT_VARIABLE headers RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
+string(TOLOWER "${imports}" imports)
+list(TRANSFORM imports REPLACE "dll name: " "")
+if(NOT "kernel32.dll" IN_LIST imports)
+    message(FATAL_ERROR "no imports read from ${PROGRAM}")
 endif()
-string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${headers}")
-if(NOT lines)
-    message(FATAL_ERROR "no imports found in ${PROGRAM}")
+list(REMOVE_ITEM imports kernel32.dll user32.dll gdi32.dll msvcrt.dll)
+if(imports)
+    message(FATAL_ERROR "${PROGRAM} imports ${imports} by name; load it from the system folder")
 endif()
-set(unexpected)
-foreach(line IN LISTS lines)
-    string(REPLACE "DLL Name: " "" name "${line}")
-    string(STRIP "${name}" name)
-    string(TOLOWER "${name}" name)
-    if(NOT name IN_LIST allowed)
-        list(APPEND unexpected ${name})
-    endif()
-endforeach()
-if(unexpected)
-    message(FATAL_ERROR "${PROGRAM} imports ${unexpected} by name; load it from the system folder instead")
-endif()
-message(STATUS "${PROGRAM} imports only ${allowed} (or fewer)")
