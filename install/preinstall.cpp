@@ -64,7 +64,8 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
     wnd.repaint();
 
     // Only this full path is tried, never the system's search path, and the
-    // library's own dependencies come from its folder and the system folder.
+    // library's own dependencies come from its folder and the system folder
+    // where Windows can restrict that (fullPathLoadFlags).
     // An unknown program folder would make the path one in the root of the
     // current drive, where any user may put a library: nothing is loaded then,
     // and the failure reads as a missing library.
