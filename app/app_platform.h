@@ -1,16 +1,21 @@
 // app_platform.h
-// The platform calls of the command-line stage, behind one seam: g_appApi is
-// filled with the real entry points (app_platform.cpp); tests replace single
-// entries to see what would be shown and to present any program path. The
-// entries carry the platform's own signatures and no logic of their own.
+// The platform calls of the application's start-up and its command-line stage,
+// behind one seam: g_appApi is filled with the real entry points
+// (app_platform.cpp; the common controls' through a thin forwarder that loads
+// comctl32.dll from the system folder); tests replace single entries to see
+// what would be shown and to present any program path. The entries carry the
+// platform's own signatures and no logic of their own.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 struct AppApi
 {
     int(WINAPI* MessageBoxW)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     DWORD(WINAPI* GetModuleFileNameW)(HMODULE module, LPWSTR buffer, DWORD size);
+    BOOL(WINAPI* InitCommonControlsEx)(const INITCOMMONCONTROLSEX* controls);
 };
 
 extern AppApi g_appApi;

@@ -10,8 +10,9 @@
 #pragma warning(disable : 4996)
 #endif
 BaseApi g_baseApi = {
-    ::OutputDebugStringW, ::GetVersionExW, ::GetModuleHandleW,
-    ::GetProcAddress,     ::GetSystemInfo, ::GetCurrentProcess,
+    ::OutputDebugStringW,  ::GetVersionExW,  ::GetModuleHandleW,
+    ::GetProcAddress,      ::GetSystemInfo,  ::GetCurrentProcess,
+    ::GetSystemDirectoryW, ::LoadLibraryExW, ::FreeLibrary,
 };
 #if defined(_MSC_VER)
 #pragma warning(pop)

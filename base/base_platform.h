@@ -1,7 +1,9 @@
 // base_platform.h
 // The platform calls that more than one layer makes, behind one seam: the
-// debugger output of the trace, the version query, and the module and process
-// queries with which optional entry points are looked up. g_baseApi is filled
+// debugger output of the trace, the version query, the module and process
+// queries with which optional entry points are looked up, and the loader that
+// takes libraries by their full path (system libraries, the driver-package
+// library). g_baseApi is filled
 // with the real entry points (base_platform.cpp); tests replace single entries
 // to capture the trace or to present any system. The entries carry the
 // platform's own signatures and no logic of their own.
@@ -17,6 +19,9 @@ struct BaseApi
     FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR procName);
     void(WINAPI* GetSystemInfo)(LPSYSTEM_INFO info);
     HANDLE(WINAPI* GetCurrentProcess)();
+    UINT(WINAPI* GetSystemDirectoryW)(LPWSTR buffer, UINT size);
+    HMODULE(WINAPI* LoadLibraryExW)(LPCWSTR fileName, HANDLE file, DWORD flags);
+    BOOL(WINAPI* FreeLibrary)(HMODULE module);
 };
 
 extern BaseApi g_baseApi;

@@ -11,13 +11,15 @@
 
 #include <windows.h>
 
+#include "base/base_platform.h"
+
 template <typename Traits> class UniqueHandle
 {
 public:
     typedef typename Traits::Handle Handle;
 
-    UniqueHandle() : m_handle(Traits::empty()) {}
-    explicit UniqueHandle(Handle handle) : m_handle(handle) {}
+    constexpr UniqueHandle() : m_handle(Traits::empty()) {}
+    constexpr explicit UniqueHandle(Handle handle) : m_handle(handle) {}
     ~UniqueHandle() { reset(); }
 
     UniqueHandle(const UniqueHandle&) = delete;
@@ -77,3 +79,12 @@ struct FindHandleTraits
     static void close(Handle handle) { ::FindClose(handle); }
 };
 typedef UniqueHandle<FindHandleTraits> UniqueFind;
+
+// Libraries loaded by full path, freed through the base seam.
+struct ModuleTraits
+{
+    typedef HMODULE Handle;
+    static constexpr Handle empty() { return nullptr; }
+    static void close(Handle module) { g_baseApi.FreeLibrary(module); }
+};
+typedef UniqueHandle<ModuleTraits> UniqueModule;

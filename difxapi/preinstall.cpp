@@ -459,35 +459,19 @@ std::wstring stagedCopy(const std::wstring& infPath, const std::wstring& infFold
 // Wine's setupapi stages an INF under its own file name when the INF folder has
 // no file of that name, where Windows always chooses a free oemN.inf. An empty
 // placeholder of that name, held only while the INF is copied, makes both choose
-// oemN.inf. A file of that name that is there already is left alone.
+// oemN.inf. It is deleted when its handle closes, so that it goes also when the
+// process dies mid-copy. A file of that name that is there already is left alone.
 class NameReservation
 {
 public:
-    explicit NameReservation(const std::wstring& path) : m_path(path), m_created(false)
+    explicit NameReservation(const std::wstring& path)
+        : m_file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                             nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr))
     {
-        const HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE)
-        {
-            CloseHandle(file);
-            m_created = true;
-        }
     }
-    ~NameReservation()
-    {
-        if (m_created)
-        {
-            const DWORD error = GetLastError();
-            DeleteFileW(m_path.c_str());
-            SetLastError(error);
-        }
-    }
-    NameReservation(const NameReservation&) = delete;
-    NameReservation& operator=(const NameReservation&) = delete;
 
 private:
-    std::wstring m_path;
-    bool m_created;
+    UniqueFile m_file;
 };
 
 bool fileExists(const std::wstring& path)
@@ -573,8 +557,11 @@ DWORD preinstall(PCWSTR infPath, DWORD flags)
     logEvent(DIFXAPI_INFO, 0, DIFX_LOG_STAGING, infPath);
     wchar_t destination[MAX_PATH] = L"";
     const NameReservation reservation(infFolder + L"\\" + fullPath.substr(folder.size() + 1));
-    if (!SetupCopyOEMInfW(fullPath.c_str(), folder.c_str(), SPOST_PATH, 0, destination, MAX_PATH,
-                          nullptr, nullptr))
+    // The source location of an INF in a drive root is the root with its
+    // backslash: "C:" alone would name the current folder of that drive.
+    const std::wstring location = folder.size() == 2 && folder[1] == L':' ? folder + L"\\" : folder;
+    if (!g_difxApi.SetupCopyOEMInfW(fullPath.c_str(), location.c_str(), SPOST_PATH, 0, destination,
+                                    MAX_PATH, nullptr, nullptr))
     {
         const DWORD error = GetLastError();
         return fail(error != 0 ? error : ERROR_CANNOT_MAKE, DIFX_LOG_STAGE_FAILED, infPath);

@@ -1,6 +1,7 @@
 // inf_platform.h
 // The platform calls of the INF reader, behind one seam: the eight INF services
-// of setupapi. g_infApi is filled with the real entry points (inf_platform.cpp);
+// of setupapi. g_infApi is filled with the real entry points (inf_platform.cpp;
+// setupapi's through thin forwarders that load it from the system folder);
 // tests replace single entries to make a call fail. The entries carry the
 // platform's own signatures and no logic of their own. The version and
 // processor queries that describe the system are behind the base seam.

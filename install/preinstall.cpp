@@ -5,6 +5,7 @@
 
 #include "base/base_platform.h"
 #include "base/exit_codes.h"
+#include "base/system_library.h"
 #include "base/unique_handle.h"
 #include "base/wformat.h"
 #include "difx_interface/difx_api.h"
@@ -15,15 +16,6 @@
 #include "ui/setup_window.h"
 
 namespace {
-
-// A loaded library, freed through the seam.
-struct LibraryTraits
-{
-    typedef HMODULE Handle;
-    static Handle empty() { return nullptr; }
-    static void close(Handle module) { g_installApi.FreeLibrary(module); }
-};
-typedef UniqueHandle<LibraryTraits> UniqueLibrary;
 
 template <typename Function> Function lookUp(HMODULE module, const char* name)
 {
@@ -44,10 +36,21 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
     wnd.setStatusLine(TEXT_PREINSTALLING);
     wnd.repaint();
 
-    // Only this full path is tried: never the system's search path. The error
-    // is taken on the line after the load, before anything else can change it.
-    const CWStr libraryPath = programFolder + TEXT_DIFX_FOLDER + TEXT_DIFX_LIBRARY;
-    UniqueLibrary library(g_installApi.LoadLibraryW(libraryPath.c_str()));
+    // Only this full path is tried, never the system's search path, and the
+    // library's own dependencies come from its folder and the system folder
+    // where Windows can restrict that (fullPathLoadFlags).
+    // An unknown program folder would make the path one in the root of the
+    // current drive, where any user may put a library: nothing is loaded then,
+    // and the failure reads as a missing library. The error is taken on the
+    // line after the load, before anything else can change it.
+    const CWStr libraryPath =
+        programFolder.empty() ? CWStr() : programFolder + TEXT_DIFX_FOLDER + TEXT_DIFX_LIBRARY;
+    const DWORD flags = fullPathLoadFlags();
+    UniqueModule library;
+    if (libraryPath.empty())
+        SetLastError(ERROR_MOD_NOT_FOUND);
+    else
+        library.reset(g_baseApi.LoadLibraryExW(libraryPath.c_str(), nullptr, flags));
     const DWORD loadError = GetLastError();
 
     CWStr resultText;

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 namespace installtest {
 
 namespace {
@@ -28,14 +30,18 @@ HMODULE WINAPI presentedModule(LPCWSTR)
 }
 
 // The presented kernel has no IsWow64Process (the check then takes the process
-// for a native one) and no GetNativeSystemInfo; lookups in any other module go
-// to the test's library lookup.
+// for a native one) and otherwise the real kernel's entry points; lookups in any
+// other module go to the test's library lookup.
 FARPROC WINAPI presentedLookup(HMODULE module, LPCSTR name)
 {
     if (module != PRESENTED_KERNEL)
         return g_libraryLookup(module, name);
-    SetLastError(ERROR_PROC_NOT_FOUND);
-    return nullptr;
+    if (std::string(name) == "IsWow64Process")
+    {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
+    return ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name);
 }
 
 } // namespace
