@@ -1,15 +1,20 @@
 // app_platform.h
-// The platform calls of the command-line stage, behind one seam: filled with the
-// real entry points; tests replace single entries to see what would be shown and
-// to present any program path.
+// The platform calls of the application's start-up and its command-line stage,
+// behind one seam: filled with the real entry points (the common controls'
+// through a thin forwarder that loads comctl32.dll from the system folder);
+// tests replace single entries to see what would be shown and to present any
+// program path.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 struct AppApi
 {
     int(WINAPI* MessageBoxW)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     DWORD(WINAPI* GetModuleFileNameW)(HMODULE module, LPWSTR buffer, DWORD size);
+    BOOL(WINAPI* InitCommonControlsEx)(const INITCOMMONCONTROLSEX* controls);
 };
 
 extern AppApi g_appApi;

@@ -10,8 +10,6 @@
 
 #include <memory>
 
-AppApi g_appApi = {::MessageBoxW, ::GetModuleFileNameW};
-
 namespace {
 
 // The room GetModuleFileNameW is given for the program's path, in characters.
@@ -19,7 +17,32 @@ const DWORD MODULE_PATH_ROOM = 512;
 // The longest path Windows knows (the \\?\ form), in characters.
 const DWORD LONGEST_PATH_ROOM = 32768;
 
+// A path with no folder in it: neither a backslash nor a slash.
+bool hasNoFolder(const CWStr& path)
+{
+    const wchar_t* text = path.c_str();
+    for (uint64_t i = 0; i < path.length(); ++i)
+    {
+        if (text[i] == L'\\' || text[i] == L'/')
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+CWStr withFolderPart(const CWStr& path)
+{
+    if (!hasNoFolder(path))
+        return path;
+    const wchar_t* text = path.c_str();
+    const bool afterDrive =
+        path.length() > 2 && text[1] == L':' &&
+        ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z'));
+    if (afterDrive)
+        return path.substr(0, 2) + L".\\" + path.substr(2, path.length() - 2);
+    return CWStr(L".\\") + path;
+}
 
 CWStr moduleFileName()
 {
@@ -100,13 +123,15 @@ bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* re
             *exitCode = EXIT_CODE_BAD_ARGUMENTS;
             return false;
         }
-        infPath = word;
+        infPath = withFolderPart(word);
         havePath = 1;
     }
 
+    // An unknown program folder must not become the root of the current drive,
+    // where any user may leave a file: there is then no default INF.
     const CWStr programFolder = folderOf(moduleFileName());
     if (!havePath)
-        infPath = programFolder + L"\\" + TEXT_DEFAULT_INF_NAME;
+        infPath = programFolder.empty() ? CWStr() : programFolder + L"\\" + TEXT_DEFAULT_INF_NAME;
 
     request->noPause = noPause;
     request->preinstall = preinstall;

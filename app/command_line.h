@@ -13,7 +13,8 @@ struct RunRequest
 {
     int noPause = 0;     // 1: end once done instead of waiting for Finish.
     int preinstall = 0;  // 1: pre-install the package instead of installing for present hardware.
-    CWStr infPath;       // As typed, or the program folder + "\kvr7.inf".
+    CWStr infPath;       // As typed (see withFolderPart), or the program folder + "\kvr7.inf";
+                         // empty when no path was typed and the folder is unknown.
     CWStr programFolder; // Without a trailing backslash; empty when unknown.
     CWStr caption;       // "KVR7 Driver Installer": message boxes and the window title.
 };
@@ -27,6 +28,12 @@ bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* re
 // The full path of the program's own file; empty when it cannot be had. A path
 // longer than the first 512-character room is asked for again, never cut.
 CWStr moduleFileName();
+
+// A typed INF path as it is handed on. A bare name ("kvr7.inf") would be looked
+// up by the Setup API in the system's INF folder, not in the current folder, so
+// it gets ".\" in front ("C:kvr7.inf" gets it after the drive); it stays
+// relative. A path with a folder in it is kept exactly as typed.
+CWStr withFolderPart(const CWStr& path);
 
 // The part of `path` before its last backslash; empty when there is none.
 CWStr folderOf(const CWStr& path);

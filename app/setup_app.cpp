@@ -3,12 +3,12 @@
 
 #include "app/setup_app.h"
 
-#include <commctrl.h>
-
 #include <new>
 
+#include "app/app_platform.h"
 #include "app/command_line.h"
 #include "app/exit_codes.h"
+#include "base/system_library.h"
 #include "ui/setup_window.h"
 
 CSetupApp::CSetupApp() : m_exitCode(EXIT_CODE_OK), m_setupWnd(nullptr)
@@ -22,10 +22,31 @@ CSetupApp::~CSetupApp()
 
 bool CSetupApp::startUp()
 {
+    // Before any library is loaded: none may come from the current folder, and
+    // where Windows allows it, none from anywhere but the system folder.
+    restrictLibrarySearch();
+
+    // The program's own code throws nothing, but any allocation may. Whatever
+    // was under way when memory ran out is not finished, so it must not be
+    // reported as done: the program ends with "Insufficient resources", and the
+    // framework destroys the window at once.
+    try
+    {
+        return startRequestedOperation();
+    }
+    catch (const std::bad_alloc&)
+    {
+        m_exitCode = EXIT_CODE_NO_RESOURCES;
+        return false;
+    }
+}
+
+bool CSetupApp::startRequestedOperation()
+{
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_WIN95_CLASSES;
-    InitCommonControlsEx(&controls);
+    g_appApi.InitCommonControlsEx(&controls);
     CWinApp::startUp();
 
     RunRequest request;

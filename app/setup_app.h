@@ -21,12 +21,16 @@ public:
 protected:
     // Initialises the common controls, runs the command-line stage, creates the
     // window and runs install or pre-install on it. True when the message loop
-    // is to run until the window is gone (the operation showed Finish).
+    // is to run until the window is gone (the operation showed Finish). An
+    // allocation failure anywhere in it ends the program with exit code 7.
     bool startUp() override;
     // Deletes the window object and returns the stored exit code.
     int cleanUp() override;
 
 private:
+    // The steps of startUp after the library search has been narrowed.
+    bool startRequestedOperation();
+
     int32_t m_exitCode;
     CSetupWnd* m_setupWnd; // owned
 };

@@ -17,7 +17,7 @@
 #include "base/wformat.h"
 #include "difxapi/difx_texts.h"
 
-DifxPlatformApi g_difxPlatformApi = {::CheckTokenMembership};
+DifxPlatformApi g_difxPlatformApi = {::CheckTokenMembership, ::SetupCopyOEMInfW};
 
 namespace {
 
@@ -486,26 +486,22 @@ std::wstring stagedCopy(const std::wstring& infPath, const std::wstring& infFold
 // Wine's setupapi stages an INF under its own file name when the INF folder has
 // no file of that name, where Windows always chooses a free oemN.inf. An empty
 // placeholder of that name, held only while the INF is copied, makes both choose
-// oemN.inf. A file of that name that is there already is left alone.
+// oemN.inf. It is deleted when its handle closes, so that it goes also when the
+// process dies mid-copy. A file of that name that is there already is left alone.
 class NameReservation
 {
 public:
-    explicit NameReservation(const std::wstring& path) : m_path(path), m_created(false)
+    explicit NameReservation(const std::wstring& path)
+        : m_file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                             nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr))
     {
-        const HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE)
-        {
-            CloseHandle(file);
-            m_created = true;
-        }
     }
     ~NameReservation()
     {
-        if (m_created)
+        if (m_file != INVALID_HANDLE_VALUE)
         {
             const DWORD error = GetLastError();
-            DeleteFileW(m_path.c_str());
+            CloseHandle(m_file);
             SetLastError(error);
         }
     }
@@ -513,8 +509,7 @@ public:
     NameReservation& operator=(const NameReservation&) = delete;
 
 private:
-    std::wstring m_path;
-    bool m_created;
+    HANDLE m_file;
 };
 
 bool fileExists(const std::wstring& path)
@@ -600,8 +595,11 @@ DWORD preinstall(PCWSTR infPath, DWORD flags)
     logEvent(DIFXAPI_INFO, 0, DIFX_LOG_STAGING, infPath);
     wchar_t destination[MAX_PATH] = L"";
     const NameReservation reservation(infFolder + L"\\" + fullPath.substr(folder.size() + 1));
-    if (!SetupCopyOEMInfW(fullPath.c_str(), folder.c_str(), SPOST_PATH, 0, destination, MAX_PATH,
-                          nullptr, nullptr))
+    // The source location of an INF in a drive root is the root with its
+    // backslash: "C:" alone would name the current folder of that drive.
+    const std::wstring location = folder.size() == 2 && folder[1] == L':' ? folder + L"\\" : folder;
+    if (!g_difxPlatformApi.SetupCopyOEMInfW(fullPath.c_str(), location.c_str(), SPOST_PATH, 0,
+                                            destination, MAX_PATH, nullptr, nullptr))
     {
         const DWORD error = GetLastError();
         return fail(error != 0 ? error : ERROR_CANNOT_MAKE, DIFX_LOG_STAGE_FAILED, infPath);

@@ -15,11 +15,15 @@
 
 #include "install/difx_api.h"
 
-// The one platform answer that tests must be able to choose: whether the caller
-// is an administrator. Filled with the real entry point.
+// The platform answers that tests must be able to choose: whether the caller is
+// an administrator, and the staging of the INF. Filled with the real entry points.
 struct DifxPlatformApi
 {
     BOOL(WINAPI* CheckTokenMembership)(HANDLE token, PSID sid, PBOOL isMember);
+    BOOL(WINAPI* SetupCopyOEMInfW)
+    (PCWSTR sourceInfFileName, PCWSTR oemSourceMediaLocation, DWORD oemSourceMediaType,
+     DWORD copyStyle, PWSTR destinationInfFileName, DWORD destinationInfFileNameSize,
+     PDWORD requiredSize, PWSTR* destinationInfFileNameComponent);
 };
 
 extern DifxPlatformApi g_difxPlatformApi;

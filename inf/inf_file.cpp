@@ -12,22 +12,6 @@
 #include "base/trace.h"
 #include "inf/inf_texts.h"
 
-// GetVersionExW is marked deprecated by the Windows SDK; this reader still needs
-// what it reports, and reaches it only through the seam.
-#if defined(_MSC_VER)
-#pragma warning(push)
-#pragma warning(disable : 4996)
-#endif
-InfApi g_infApi = {
-    ::SetupOpenInfFileW,    ::SetupGetInfInformationW, ::SetupQueryInfOriginalFileInformationW,
-    ::SetupFindFirstLineW,  ::SetupFindNextLine,       ::SetupGetLineTextW,
-    ::SetupGetStringFieldW, ::SetupCloseInfFile,       ::GetVersionExW,
-    ::GetModuleHandleW,     ::GetProcAddress,          ::GetSystemInfo,
-};
-#if defined(_MSC_VER)
-#pragma warning(pop)
-#endif
-
 namespace {
 
 // Reads of up to this many units (NUL included) need no heap buffer.

@@ -1,9 +1,10 @@
 // inf_platform.h
 // The platform calls of the INF reader, behind one seam: the eight INF services
 // of setupapi, the version query and the processor queries. g_infApi is filled
-// with the real entry points; tests replace single entries to make a call fail
-// or to describe any system. The entries carry the platform's own signatures and
-// no logic of their own.
+// with the real entry points (setupapi's through thin forwarders that load it
+// from the system folder); tests replace single entries to make a call fail or
+// to describe any system. The entries carry the platform's own signatures and no
+// logic of their own.
 #pragma once
 
 #include <windows.h>

@@ -41,7 +41,9 @@ void updateDrivers(CSetupWnd& wnd, CInfFile& inf, const CWStr& infPath, CWStrArr
     wnd.setStatusLine(TEXT_SEARCHING);
     wnd.repaint();
 
-    if (inf.open(infPath.c_str()) != SETUP_OK)
+    // An empty path names no file (the program folder was unknown); the Setup
+    // API would look for it in the system's INF folder.
+    if (infPath.empty() || inf.open(infPath.c_str()) != SETUP_OK)
     {
         wnd.setStatusLine(formatText(TEXT_OPEN_FAILED, infPath.c_str()).c_str());
         *exitCode = EXIT_CODE_INF_OPEN_FAILED;

@@ -4,6 +4,7 @@
 // result line and one exit code. The INF itself is not read here.
 
 #include "app/exit_codes.h"
+#include "base/system_library.h"
 #include "base/wformat.h"
 #include "install/difx_api.h"
 #include "install/install_platform.h"
@@ -62,9 +63,21 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
     wnd.setStatusLine(TEXT_PREINSTALLING);
     wnd.repaint();
 
-    // Only this full path is tried: never the system's search path.
-    const CWStr libraryPath = programFolder + TEXT_DIFX_FOLDER + TEXT_DIFX_LIBRARY;
-    LibraryOwner library(g_installApi.LoadLibraryW(libraryPath.c_str()));
+    // Only this full path is tried, never the system's search path, and the
+    // library's own dependencies come from its folder and the system folder
+    // where Windows can restrict that (fullPathLoadFlags).
+    // An unknown program folder would make the path one in the root of the
+    // current drive, where any user may put a library: nothing is loaded then,
+    // and the failure reads as a missing library.
+    const CWStr libraryPath =
+        programFolder.empty() ? CWStr() : programFolder + TEXT_DIFX_FOLDER + TEXT_DIFX_LIBRARY;
+    const DWORD flags = fullPathLoadFlags();
+    HMODULE module = nullptr;
+    if (libraryPath.empty())
+        SetLastError(ERROR_MOD_NOT_FOUND);
+    else
+        module = g_installApi.LoadLibraryExW(libraryPath.c_str(), nullptr, flags);
+    LibraryOwner library(module);
 
     CWStr resultText;
     if (!library.get())

@@ -155,17 +155,35 @@ TEST_F(CommandLine, OptionsInAnyCaseAndOrder)
     expectGoesOn(L"-nopause -preinstall D:\\drv\\kvr7.inf", 1, 1, L"D:\\drv\\kvr7.inf");
     expectGoesOn(L"D:\\drv\\kvr7.inf -preinstall -nopause", 1, 1, L"D:\\drv\\kvr7.inf");
     expectGoesOn(L"-nopause D:\\drv\\kvr7.inf -nopause", 1, 0, L"D:\\drv\\kvr7.inf");
-    expectGoesOn(L"  -nopause    x.inf   ", 1, 0, L"x.inf");
+    expectGoesOn(L"  -nopause    x.inf   ", 1, 0, L".\\x.inf");
 }
 
-TEST_F(CommandLine, InfPathIsHandedOnExactlyAsTyped)
+// A path with a folder in it is handed on exactly as typed; a bare name gets
+// ".\" (after the drive, if any) so that it names the file in the current
+// folder, not one of the same name in the system's INF folder.
+TEST_F(CommandLine, InfPathAsHandedOn)
 {
-    expectGoesOn(L"..\\pkg\\kvr7.inf", 0, 0, L"..\\pkg\\kvr7.inf");
-    expectGoesOn(L"driver.txt", 0, 0, L"driver.txt");
-    expectGoesOn(L"\"C:\\pkg\\kvr7.inf\"", 0, 0, L"\"C:\\pkg\\kvr7.inf\"");
-    expectGoesOn(L"C:\\d\u00e9p\u00f4t\\\u6f22.inf", 0, 0, L"C:\\d\u00e9p\u00f4t\\\u6f22.inf");
-    // Only blanks separate: a tab stays inside the word.
-    expectGoesOn(L"a\tb.inf", 0, 0, L"a\tb.inf");
+    const struct
+    {
+        const wchar_t* typed;
+        const wchar_t* handedOn;
+    } cases[] = {
+        {L"..\\pkg\\kvr7.inf", L"..\\pkg\\kvr7.inf"},
+        {L"\"C:\\pkg\\kvr7.inf\"", L"\"C:\\pkg\\kvr7.inf\""},
+        {L"C:\\d\u00e9p\u00f4t\\\u6f22.inf", L"C:\\d\u00e9p\u00f4t\\\u6f22.inf"},
+        {L".\\kvr7.inf", L".\\kvr7.inf"},
+        {L"kvr7.inf", L".\\kvr7.inf"},
+        {L"\"kvr7.inf\"", L".\\\"kvr7.inf\""},
+        {L"C:kvr7.inf", L"C:.\\kvr7.inf"},
+        {L"C:", L".\\C:"},
+        // Only blanks separate: a tab stays inside the word.
+        {L"a\tb.inf", L".\\a\tb.inf"},
+    };
+    for (const auto& c : cases)
+    {
+        expectGoesOn(c.typed, 0, 0, c.handedOn);
+        expectGoesOn(std::wstring(L"-preinstall ") + c.typed, 0, 1, c.handedOn);
+    }
 }
 
 TEST_F(CommandLine, HelpShowsTheUsageTextAndKeepsTheExitCode)
@@ -226,11 +244,13 @@ TEST_F(CommandLine, ProgramFolderFromTheModulePath)
         g_modulePath = c.module;
         ASSERT_TRUE(run(L"-preinstall")) << c.module;
         EXPECT_EQ(c.folder, str(m_request.programFolder)) << c.module;
-        EXPECT_EQ(std::wstring(c.folder) + L"\\kvr7.inf", str(m_request.infPath)) << c.module;
+        // An unknown folder gives no default INF, never one in the drive root.
+        EXPECT_EQ(*c.folder ? std::wstring(c.folder) + L"\\kvr7.inf" : L"", str(m_request.infPath))
+            << c.module;
         // The folder is handed on also when a path was given.
-        ASSERT_TRUE(run(L"x.inf")) << c.module;
+        ASSERT_TRUE(run(L"D:\\x.inf")) << c.module;
         EXPECT_EQ(c.folder, str(m_request.programFolder)) << c.module;
-        EXPECT_EQ(L"x.inf", str(m_request.infPath));
+        EXPECT_EQ(L"D:\\x.inf", str(m_request.infPath));
     }
 }
 

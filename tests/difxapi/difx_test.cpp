@@ -696,4 +696,72 @@ TEST(DifxAdministrator, OnlyAdministratorsMayPreinstall)
     unstage(content);
 }
 
+// ---- staging -----------------------------------------------------------------
+
+enum CopyOutcome
+{
+    COPIED,
+    COPY_FAILED,
+    PROCESS_DIES,
+};
+
+CopyOutcome g_copyOutcome;
+std::wstring g_copyLocation;
+bool g_placeholderDuringCopy;
+const wchar_t ROOT_INF[] = L"C:\\kvr7root.inf";
+const wchar_t ROOT_DRIVER[] = L"C:\\kvr7test.sys";
+
+std::wstring placeholder()
+{
+    return systemInfFolder() + L"\\kvr7root.inf";
+}
+
+BOOL WINAPI fakeCopyOemInf(PCWSTR, PCWSTR location, DWORD, DWORD, PWSTR, DWORD, PDWORD, PWSTR*)
+{
+    g_copyLocation = location;
+    g_placeholderDuringCopy = GetFileAttributesW(placeholder().c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (g_copyOutcome == PROCESS_DIES)
+        TerminateProcess(GetCurrentProcess(), 3);
+    SetLastError(ERROR_DISK_FULL);
+    return g_copyOutcome == COPIED;
+}
+
+// The system closes the handles of a process that died right after it ends.
+bool placeholderGone()
+{
+    for (int i = 0; i < 100 && GetFileAttributesW(placeholder().c_str()) != INVALID_FILE_ATTRIBUTES;
+         ++i)
+        Sleep(20);
+    return GetFileAttributesW(placeholder().c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+// An INF in a drive root is staged from the root itself ("C:\\"), and the
+// placeholder that reserves its name in the system INF folder is there during
+// the copy and gone after it, whether it succeeded, failed, or the process died
+// in it. The package has the same names in every process, so that the parent
+// removes what a test process that died left.
+TEST(DifxStaging, SourceLocationAndNothingLeftBehind)
+{
+    writeBytes(ROOT_DRIVER, DRIVER_FILE);
+    writeBytes(ROOT_INF, package("Root"));
+    DeleteFileW(placeholder().c_str()); // left by a build that did leave it
+    const DifxPlatformApi saved = g_difxPlatformApi;
+    g_difxPlatformApi.SetupCopyOEMInfW = fakeCopyOemInf;
+    for (CopyOutcome outcome : {COPIED, COPY_FAILED})
+    {
+        g_copyOutcome = outcome;
+        g_placeholderDuringCopy = false;
+        EXPECT_EQ(outcome == COPIED ? 0u : ERROR_DISK_FULL, preinstallDriverPackage(ROOT_INF, 5));
+        EXPECT_EQ(L"C:\\", g_copyLocation);
+        EXPECT_TRUE(g_placeholderDuringCopy);
+        EXPECT_TRUE(placeholderGone()) << outcome;
+    }
+    g_copyOutcome = PROCESS_DIES;
+    EXPECT_EXIT(preinstallDriverPackage(ROOT_INF, 5), ::testing::ExitedWithCode(3), "");
+    EXPECT_TRUE(placeholderGone()) << "left behind by the process that died";
+    g_difxPlatformApi = saved;
+    DeleteFileW(ROOT_INF);
+    DeleteFileW(ROOT_DRIVER);
+}
+
 } // namespace

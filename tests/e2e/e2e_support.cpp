@@ -242,6 +242,41 @@ bool ProgramSettings::setValue(const std::wstring& subkey, const wchar_t* name,
     return ok;
 }
 
+SystemFolderLibrary::SystemFolderLibrary(const std::wstring& source, const std::wstring& name)
+{
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetSystemDirectoryW(folder, MAX_PATH + 1);
+    m_path = std::wstring(folder) + L"\\" + name;
+    m_saved = m_path + L".kvr7-saved";
+    restore();
+    m_placed = MoveFileExW(m_path.c_str(), m_saved.c_str(), 0) &&
+               CopyFileW(source.c_str(), m_path.c_str(), TRUE);
+}
+
+SystemFolderLibrary::~SystemFolderLibrary()
+{
+    restore();
+}
+
+void SystemFolderLibrary::restore()
+{
+    if (fileExists(m_saved))
+        MoveFileExW(m_saved.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+CurrentFolder::CurrentFolder(const std::wstring& folder)
+{
+    wchar_t previous[MAX_PATH + 1] = {};
+    GetCurrentDirectoryW(MAX_PATH + 1, previous);
+    m_previous = previous;
+    SetCurrentDirectoryW(folder.c_str());
+}
+
+CurrentFolder::~CurrentFolder()
+{
+    SetCurrentDirectoryW(m_previous.c_str());
+}
+
 VirtualDevice::VirtualDevice(const wchar_t* hardwareId, const wchar_t* className)
     : m_hardwareId(hardwareId)
 {

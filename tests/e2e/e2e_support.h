@@ -4,8 +4,9 @@
 // temporary folder; starts the program under the debugger on a thread of its own
 // (so its trace lines are captured) while the test reads and drives its windows
 // from outside; and undoes what it set up around the run: a virtual device, a
-// Windows version and a DLL override for one program name, the files
-// that an installation leaves in the system folders.
+// Windows version and a DLL override for one program name, a library put into
+// the system folder, the files that an installation leaves in the system
+// folders.
 #pragma once
 
 #include "tests/support/test_support.h"
@@ -138,6 +139,41 @@ private:
     std::wstring m_key;
 };
 
+// A library of the test build put into the system folder of the prefix (the
+// one this architecture's programs load from: system32, or syswow64 for a
+// 32-bit program under WOW64) in place of the system's own file of that name,
+// which is set aside and put back when the object goes away. A copy left by a
+// run that died is undone first.
+class SystemFolderLibrary
+{
+public:
+    SystemFolderLibrary(const std::wstring& source, const std::wstring& name);
+    ~SystemFolderLibrary();
+    SystemFolderLibrary(const SystemFolderLibrary&) = delete;
+    SystemFolderLibrary& operator=(const SystemFolderLibrary&) = delete;
+    bool ok() const { return m_placed; }
+
+private:
+    void restore();
+    std::wstring m_path;
+    std::wstring m_saved;
+    bool m_placed = false;
+};
+
+// Sets the current folder, which a started program inherits, and puts the old
+// one back when the object goes away.
+class CurrentFolder
+{
+public:
+    explicit CurrentFolder(const std::wstring& folder);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    std::wstring m_previous;
+};
+
 // A root-enumerated virtual device with one hardware ID, registered for the
 // test; every device with that ID is removed before and after.
 class VirtualDevice
@@ -177,7 +213,6 @@ private:
     static void removeStagedCopies();
     bool m_hadConfig;
 };
-
 
 // Writes the window's area of the screen to `fileName` in the working
 // directory as a 24-bit BMP, once the window has painted. False when nothing

@@ -1,12 +1,15 @@
 // install_e2e_test.cpp
 // Install mode of the real program on the sample package. With Wine's own
 // device installer and the sample's virtual device registered, the device ends
-// with the sample's driver. A scripted newdev.dll beside the program (loaded
-// first by a DLL override for that program name only) plays the outcomes that Wine's
-// installer never gives: no device, failures and restart requests.
+// with the sample's driver. A scripted newdev.dll in the system folder (loaded
+// instead of Wine's own by a DLL override for that program name only) plays the
+// outcomes that Wine's installer never gives: no device, failures and restart
+// requests. Libraries of system names planted beside the program are never
+// loaded, and a bare INF name means the file in the current folder.
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -222,7 +225,8 @@ TEST(Install, OutcomesOfTheUpdateCall)
         ProgramSettings settings(copy.exeName());
         ASSERT_TRUE(settings.setVersion(L"win7"));
         ASSERT_TRUE(settings.setDllOverride(L"newdev", L"native,builtin"));
-        copy.copyIn(testBuildFile(L"e2e_newdev\\newdev.dll"), L"newdev.dll");
+        SystemFolderLibrary newdev(testBuildFile(L"e2e_newdev\\newdev.dll"), L"newdev.dll");
+        ASSERT_TRUE(newdev.ok());
         copy.writeBytes(L"newdev_script.txt", c.script);
         const std::wstring callLog = copy.adopt(L"newdev_calls.txt");
 
@@ -327,7 +331,8 @@ TEST(Install, AProgramFolderWithABlankInItsName)
     ProgramSettings settings(copy.exeName());
     ASSERT_TRUE(settings.setVersion(L"win7"));
     ASSERT_TRUE(settings.setDllOverride(L"newdev", L"native,builtin"));
-    copy.copyIn(testBuildFile(L"e2e_newdev\\newdev.dll"), L"newdev.dll");
+    SystemFolderLibrary newdev(testBuildFile(L"e2e_newdev\\newdev.dll"), L"newdev.dll");
+    ASSERT_TRUE(newdev.ok());
     copy.writeBytes(L"newdev_script.txt", "ROOT\\KVR7_BOARD 1 0 0\n");
     const std::wstring callLog = copy.adopt(L"newdev_calls.txt");
     {
@@ -351,5 +356,76 @@ TEST(Install, AProgramFolderWithABlankInItsName)
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
         EXPECT_EQ(result.exitCode, 0u);
         EXPECT_EQ(PackageTraces::stagedCopies().size(), 1u);
+    }
+}
+
+// A library of a system name left beside the program (native first, as Windows
+// orders such names) must never run inside it: the program takes its system
+// libraries from the system folder, and installs with the real one.
+TEST(Install, LibrariesPlantedBesideTheProgramAreNotLoaded)
+{
+    PackageTraces traces;
+    for (const wchar_t* name : {L"newdev", L"comctl32", L"setupapi"})
+    {
+        SCOPED_TRACE(std::string(name, name + wcslen(name)));
+        InstallCopy copy(true, uniqueExeName(L"install_planted"));
+        ProgramSettings settings(copy.exeName());
+        ASSERT_TRUE(settings.setVersion(L"win7"));
+        ASSERT_TRUE(settings.setDllOverride(name, L"native,builtin"));
+        const std::wstring library = std::wstring(name) + L".dll";
+        copy.copyIn(testBuildFile(L"e2e_planted\\planted.dll"), library);
+        const std::wstring marker = copy.adopt(library + L".loaded");
+
+        ProgramRun run(copy.program(), L"-nopause");
+        ASSERT_TRUE(run.started());
+        const RunResult result = run.finish();
+        EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
+        // The 32-bit program starts up and then refuses 64-bit Windows.
+        EXPECT_EQ(result.exitCode, programRunsHere() ? 0u : 1u);
+        EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES)
+            << "the planted library ran in the program";
+    }
+}
+
+// A bare INF name means the file in the current folder, not one of that name
+// in the system's INF folder (where the Setup API looks for bare names).
+TEST(Install, BareInfNames)
+{
+    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    // An INF that only the system INF folder holds: a copy of the sample, which
+    // PackageTraces removes again.
+    PackageTraces traces;
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring systemName = L"kvr7sys" + std::to_wstring(GetCurrentProcessId()) + L".inf";
+    const std::wstring systemCopy = std::wstring(windows) + L"\\inf\\" + systemName;
+    ASSERT_TRUE(CopyFileW(distFile(L"kvr7.inf").c_str(), systemCopy.c_str(), FALSE));
+
+    const struct
+    {
+        std::wstring typed;
+        DWORD exitCode;
+    } cases[] = {
+        {L"kvr7.inf", 0}, // in the package folder, the current one
+        {systemName, 2},  // only in the system INF folder
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.typed.begin(), c.typed.end()));
+        InstallCopy copy(true, uniqueExeName(L"install_bare"));
+        ProgramSettings settings(copy.exeName());
+        ASSERT_TRUE(settings.setVersion(L"win7"));
+        std::unique_ptr<ProgramRun> run;
+        {
+            CurrentFolder current(copy.path());
+            run.reset(new ProgramRun(copy.program(), L"-nopause " + c.typed));
+        }
+        ASSERT_TRUE(run->started());
+        const RunResult result = run->finish();
+        EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        ASSERT_FALSE(result.trace.empty());
+        EXPECT_EQ(result.trace[0], L"CInfFile::open: dir='.' filename='" + c.typed +
+                                       L"' path='.\\" + c.typed + L"'");
     }
 }

@@ -1,8 +1,9 @@
 // scripted_newdev.cpp
-// A scripted "newdev.dll" for the end-to-end tests. Placed beside the installer
-// (and loaded in place of the platform's library by a native-first DLL
-// override), its UpdateDriverForPlugAndPlayDevicesW answers each hardware ID as
-// the file newdev_script.txt beside it says, and appends every call to
+// A scripted "newdev.dll" for the end-to-end tests. Placed in the system folder
+// in place of the platform's library (and loaded instead of Wine's own by a
+// native-first DLL override for the program under test only), its
+// UpdateDriverForPlugAndPlayDevicesW answers each hardware ID as the file
+// newdev_script.txt beside the program says, and appends every call to
 // newdev_calls.txt there. This plays the outcomes that Wine's own library never
 // gives: no matching device, failures and restart requests.
 //
@@ -23,14 +24,11 @@ namespace {
 
 const DWORD NO_SUCH_DEVINST = 0xE000020B;
 
-std::wstring ownFolder()
+// The folder of the program that loaded the library.
+std::wstring programFolder()
 {
-    HMODULE self = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ownFolder), &self);
     wchar_t path[1024] = {};
-    const DWORD length = GetModuleFileNameW(self, path, 1024);
+    const DWORD length = GetModuleFileNameW(nullptr, path, 1024);
     std::wstring text(path, length);
     const size_t slash = text.rfind(L'\\');
     return slash == std::wstring::npos ? std::wstring() : text.substr(0, slash);
@@ -52,7 +50,7 @@ std::string utf8(const wchar_t* text)
 std::string readScript()
 {
     std::string bytes;
-    const std::wstring path = ownFolder() + L"\\newdev_script.txt";
+    const std::wstring path = programFolder() + L"\\newdev_script.txt";
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -67,7 +65,7 @@ std::string readScript()
 
 void recordCall(const std::string& line)
 {
-    const std::wstring path = ownFolder() + L"\\newdev_calls.txt";
+    const std::wstring path = programFolder() + L"\\newdev_calls.txt";
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               0, nullptr);
     if (file == INVALID_HANDLE_VALUE)

@@ -307,6 +307,8 @@ TEST_F(Install, InfPathsThatCannotBeOpened)
         {L"32,000 characters", L"C:\\" + std::wstring(31990, L'd') + L"\\kvr7.inf"},
         {L"a folder", m_folder.path()},
         {L"not ASCII, absent", m_folder.path() + L"\\\u00dcbersicht \u03a9 \u6a21\u578b.inf"},
+        // The default INF when the program folder is unknown: never looked for.
+        {L"none", L""},
     };
     for (const auto& c : cases)
     {
@@ -319,6 +321,7 @@ TEST_F(Install, InfPathsThatCannotBeOpened)
         EXPECT_TRUE(g_calls.empty());
         for (const std::wstring& line : capture.lines())
             EXPECT_LE(line.size(), 255u);
+        EXPECT_EQ(c.path.empty(), capture.lines().empty()) << "the INF layer was asked";
     }
 }
 

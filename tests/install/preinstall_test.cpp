@@ -30,6 +30,7 @@ struct LibraryScript
 LibraryScript g_script;
 std::vector<std::wstring> g_events; // Everything the library saw, in order.
 std::wstring g_loadedPath;
+DWORD g_loadFlags;
 std::wstring g_resultWhenFreed;
 HWND g_window;
 DIFXAPILOGCALLBACK_W g_callback;
@@ -43,9 +44,11 @@ std::wstring hex(uintptr_t value)
     return text;
 }
 
-HMODULE WINAPI fakeLoadLibrary(LPCWSTR path)
+HMODULE WINAPI fakeLoadLibrary(LPCWSTR path, HANDLE file, DWORD flags)
 {
+    EXPECT_EQ(nullptr, file);
     g_loadedPath = path;
+    g_loadFlags = flags;
     g_events.push_back(L"load");
     if (!g_script.loads)
     {
@@ -105,12 +108,13 @@ protected:
     {
         WindowTest::SetUp();
         m_saved = g_installApi;
-        g_installApi.LoadLibraryW = fakeLoadLibrary;
+        g_installApi.LoadLibraryExW = fakeLoadLibrary;
         g_installApi.GetProcAddress = fakeGetProcAddress;
         g_installApi.FreeLibrary = fakeFreeLibrary;
         g_script = LibraryScript();
         g_events.clear();
         g_loadedPath.clear();
+        g_loadFlags = 0;
         g_resultWhenFreed.clear();
         g_callback = nullptr;
         g_context = nullptr;
@@ -150,6 +154,10 @@ TEST_F(Preinstall, SuccessfulRun)
     EXPECT_EQ(1, run());
     EXPECT_EQ(0, m_exitCode);
     EXPECT_EQ(L"C:\\pkg\\x86_64\\difxapi.dll", g_loadedPath);
+    // Wine, like Windows 8 and later, restricts a library's own dependencies to
+    // its folder and the system folder.
+    EXPECT_EQ(static_cast<DWORD>(LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32),
+              g_loadFlags);
     EXPECT_EQ(FULL_RUN, g_events);
     EXPECT_EQ(reinterpret_cast<PVOID>(m_wnd.get()), g_contextWhenSet)
         << "the window is the log context";
@@ -283,10 +291,15 @@ TEST_F(Preinstall, LogCallbackEntryPointMissing)
               g_resultWhenFreed);
 }
 
-TEST_F(Preinstall, EmptyProgramFolderLooksInTheDriveRoot)
+// An unknown program folder must not turn into the root of the current drive:
+// nothing is loaded, and the failure reads as a missing library.
+TEST_F(Preinstall, UnknownProgramFolderLoadsNothing)
 {
-    run(1, L"");
-    EXPECT_EQ(L"\\x86_64\\difxapi.dll", g_loadedPath);
+    EXPECT_EQ(0, run(1, L""));
+    EXPECT_EQ(8, m_exitCode);
+    EXPECT_TRUE(g_events.empty());
+    EXPECT_EQ(L"Preinstalling driver...", text(STATUS));
+    EXPECT_EQ(L"Failed to load difxapi.dll, GetLastError=126(0x7e)", text(RESULT));
 }
 
 TEST_F(Preinstall, RefusedSystemLoadsNothing)

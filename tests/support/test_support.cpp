@@ -41,6 +41,17 @@ void DebugOutputCapture::clear()
     capturedLines().clear();
 }
 
+std::wstring win32Unavailable()
+{
+    const wchar_t name[] = L"KVR7_NO_WIN32_REASON";
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0)
+        return std::wstring();
+    std::wstring reason(size, L'\0');
+    reason.resize(GetEnvironmentVariableW(name, &reason[0], size));
+    return reason;
+}
+
 std::vector<std::wstring> items(const CWStrArray& array)
 {
     std::vector<std::wstring> result;

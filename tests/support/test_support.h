@@ -35,6 +35,11 @@ inline std::wstring str(const CWStr& value)
 // The whole content of a file, as bytes; empty when it cannot be read.
 std::string readFileBytes(const std::wstring& path);
 
+// Why 32-bit programs cannot run on this machine, as the test scripts found
+// (KVR7_NO_WIN32_REASON, which Wine passes on from the Unix environment); empty
+// when they can. Tests that start a 32-bit program skip with it.
+std::wstring win32Unavailable();
+
 // The items of an array, for whole-list comparisons.
 std::vector<std::wstring> items(const CWStrArray& array);
 

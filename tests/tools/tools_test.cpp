@@ -351,6 +351,11 @@ TEST(DebugCapture, OtherArchitecture)
 #endif
     if (GetFileAttributesW(other.c_str()) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "the other architecture is not built yet";
+#ifdef _WIN64
+    const std::wstring no32 = win32Unavailable();
+    if (!no32.empty())
+        GTEST_SKIP() << "it debugs a 32-bit program, and " << no32;
+#endif
     CapturedRun run;
     DebugCaptureSink sink = {collectStart, collectLine, &run};
     const DebugCaptureResult result = runUnderDebugger(quoted(other) + L" lines 9", 30000, sink);

@@ -1,0 +1,98 @@
+// system_library.cpp
+// The start-up narrowing of the library search and the loading of system
+// libraries by their full path.
+
+#include "base/system_library.h"
+
+#include <cwchar>
+
+LibraryApi g_libraryApi = {::GetModuleHandleW, ::GetProcAddress, ::GetSystemDirectoryW,
+                           ::LoadLibraryExW, ::FreeLibrary};
+
+namespace {
+
+typedef BOOL(WINAPI* SetDllDirectoryWFn)(LPCWSTR pathName);
+typedef BOOL(WINAPI* SetDefaultDllDirectoriesFn)(DWORD directoryFlags);
+
+// A kernel32 entry point that older Windows versions lack; null when missing.
+template <typename Function> Function kernelEntry(const char* name)
+{
+    // kernel32 is always loaded; its handle is borrowed, not owned.
+    HMODULE kernel = g_libraryApi.GetModuleHandleW(L"kernel32.dll");
+    if (!kernel)
+        return nullptr;
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(g_libraryApi.GetProcAddress(kernel, name)));
+}
+
+// Whether LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_* flags: they came with
+// SetDefaultDllDirectories, which is how Windows says to find out.
+bool searchFlagsSupported()
+{
+    return kernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories") != nullptr;
+}
+
+// The system folder, a backslash and `fileName` into `path`; false when it
+// does not fit (the room is that of the longest classic path).
+bool systemPath(const wchar_t* fileName, wchar_t (&path)[MAX_PATH])
+{
+    const UINT length = g_libraryApi.GetSystemDirectoryW(path, MAX_PATH);
+    const size_t nameLength = wcslen(fileName);
+    if (length == 0 || length + 1 + nameLength >= MAX_PATH)
+        return false;
+    path[length] = L'\\';
+    wmemcpy(path + length + 1, fileName, nameLength + 1);
+    return true;
+}
+
+void keepFailure(DWORD fallback)
+{
+    if (GetLastError() == ERROR_SUCCESS)
+        SetLastError(fallback);
+}
+
+} // namespace
+
+void restrictLibrarySearch()
+{
+    if (const auto setDllDirectory = kernelEntry<SetDllDirectoryWFn>("SetDllDirectoryW"))
+        setDllDirectory(L"");
+    if (const auto setDefault = kernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories"))
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+DWORD fullPathLoadFlags()
+{
+    return searchFlagsSupported() ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
+                                  : LOAD_WITH_ALTERED_SEARCH_PATH;
+}
+
+SystemLibrary::~SystemLibrary()
+{
+    if (m_module)
+        g_libraryApi.FreeLibrary(m_module);
+}
+
+FARPROC SystemLibrary::entry(const char* name)
+{
+    if (!m_module)
+    {
+        wchar_t path[MAX_PATH];
+        const DWORD flags = fullPathLoadFlags();
+        if (!systemPath(m_fileName, path))
+        {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return nullptr;
+        }
+        m_module = g_libraryApi.LoadLibraryExW(path, nullptr, flags);
+        if (!m_module)
+        {
+            keepFailure(ERROR_MOD_NOT_FOUND);
+            return nullptr;
+        }
+    }
+    const FARPROC found = g_libraryApi.GetProcAddress(m_module, name);
+    if (!found)
+        keepFailure(ERROR_PROC_NOT_FOUND);
+    return found;
+}
