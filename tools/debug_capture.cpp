@@ -290,3 +290,8 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
     CloseHandle(process.hProcess);
     return result;
 }
+
+std::wstring cannotStartText(const std::wstring& commandLine, DWORD error)
+{
+    return L"debugout: cannot start " + commandLine + L": error " + decimal(error);
+}

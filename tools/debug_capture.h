@@ -44,6 +44,15 @@ struct DebugCaptureResult
 // Exit code given to a debuggee that is terminated because time ran out.
 const DWORD DEBUG_CAPTURE_TIMEOUT_EXIT_CODE = 124;
 
+// debugout.exe's exit code when it failed itself (bad options, the program could
+// not be started, the output file could not be made).
+const DWORD DEBUGOUT_FAILED_EXIT_CODE = 125;
+
+// debugout.exe's report when the program cannot be started. Deployment scripts
+// look for ": error 740" in it: Windows refuses to start a program that requires
+// elevation from a process without administrator rights.
+std::wstring cannotStartText(const std::wstring& commandLine, DWORD error);
+
 // Text of one OUTPUT_DEBUG_STRING_EVENT: Unicode as it is, ANSI through the
 // ANSI code page, cut at its first NUL. False when the text cannot be read.
 bool readDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info, std::wstring* text);

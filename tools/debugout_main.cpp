@@ -11,7 +11,7 @@
 
 namespace {
 
-const int EXIT_TOOL_FAILED = 125;
+const int EXIT_TOOL_FAILED = static_cast<int>(DEBUGOUT_FAILED_EXIT_CODE);
 
 const wchar_t USAGE[] =
     L"usage: debugout.exe [--timeout SECONDS] [--output FILE] [--] PROGRAM [ARGS...]";
@@ -122,7 +122,7 @@ int main()
             printError(L"debugout: the program is 64-bit; run it with the 64-bit debugout.exe");
             return EXIT_TOOL_FAILED;
         }
-        printError(L"debugout: cannot start " + commandLine + L": error " + decimal(result.error));
+        printError(cannotStartText(commandLine, result.error));
         return EXIT_TOOL_FAILED;
     default:
         printError(L"debugout: the debug loop failed: error " + decimal(result.error));

@@ -61,6 +61,12 @@ bool programRunsHere()
 
 std::wstring distFile(const std::wstring& name)
 {
+    // KVR7_E2E_DIST names another program folder to test, such as the x64\ or
+    // x86\ folder of an unpacked release package.
+    wchar_t other[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(L"KVR7_E2E_DIST", other, 1024);
+    if (length > 0 && length < 1024)
+        return std::wstring(other) + L"\\" + name;
     return ownFolder() + L"\\" KVR7_DIST_FROM_TESTS L"\\" + name;
 }
 

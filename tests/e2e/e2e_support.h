@@ -67,7 +67,8 @@ private:
     std::wstring m_exeName;
 };
 
-// The file where the build lays out the administrator's folder for this architecture.
+// The file where the build lays out the administrator's folder for this
+// architecture, or in the folder named by the environment variable KVR7_E2E_DIST.
 std::wstring distFile(const std::wstring& name);
 
 // A file built beside the test program (such as e2e_newdev\newdev.dll).

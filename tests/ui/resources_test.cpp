@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "kvr7_version.h"
+
 namespace {
 
 HMODULE self()
@@ -93,6 +95,8 @@ TEST(Resources, VersionBlockInBritishEnglishWithUnicodeCodePage)
         {L"\\StringFileInfo\\080904B0\\FileDescription", L"KVR7 Driver Installer"},
         {L"\\StringFileInfo\\080904B0\\InternalName", L"install.exe"},
         {L"\\StringFileInfo\\080904B0\\OriginalFilename", L"install.exe"},
+        {L"\\StringFileInfo\\080904B0\\FileVersion", L"" KVR7_VERSION_TEXT},
+        {L"\\StringFileInfo\\080904B0\\ProductVersion", L"" KVR7_VERSION_TEXT},
     };
     for (const auto& s : strings)
         EXPECT_EQ(std::wstring(s.expected), versionString(block, s.path)) << s.path;
@@ -101,7 +105,12 @@ TEST(Resources, VersionBlockInBritishEnglishWithUnicodeCodePage)
     const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     EXPECT_EQ(0xFEEF04BDu, fixed->dwSignature);
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
+    // The numbers are the project version (CMake's project(... VERSION)).
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG(KVR7_VERSION_MINOR, KVR7_VERSION_MAJOR)),
+              fixed->dwFileVersionMS);
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG(0, KVR7_VERSION_PATCH)), fixed->dwFileVersionLS);
     EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
 }
 
 #pragma pack(push, 2)
