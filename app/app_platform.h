@@ -1,9 +1,10 @@
 // app_platform.h
 // The platform calls of the application's start-up and its command-line stage,
-// behind one seam: filled with the real entry points (the common controls'
-// through a thin forwarder that loads comctl32.dll from the system folder);
-// tests replace single entries to see what would be shown and to present any
-// program path.
+// behind one seam: g_appApi is filled with the real entry points
+// (app_platform.cpp; the common controls' through a thin forwarder that loads
+// comctl32.dll from the system folder); tests replace single entries to see
+// what would be shown and to present any program path. The entries carry the
+// platform's own signatures and no logic of their own.
 #pragma once
 
 #include <windows.h>

@@ -5,7 +5,8 @@
 
 #include "app/app_platform.h"
 #include "app/command_line_texts.h"
-#include "app/exit_codes.h"
+#include "base/exit_codes.h"
+#include "base/path.h"
 #include "base/wformat.h"
 
 #include <memory>
@@ -63,17 +64,6 @@ CWStr moduleFileName()
     return CWStr::substr(whole.get(), 0, count);
 }
 
-CWStr folderOf(const CWStr& path)
-{
-    const wchar_t* text = path.c_str();
-    for (uint64_t i = path.length(); i > 0; --i)
-    {
-        if (text[i - 1] == L'\\')
-            return path.substr(0, i - 1);
-    }
-    return CWStr();
-}
-
 bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* request)
 {
     int noPause = 0;
@@ -129,7 +119,9 @@ bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* re
 
     // An unknown program folder must not become the root of the current drive,
     // where any user may leave a file: there is then no default INF.
-    const CWStr programFolder = folderOf(moduleFileName());
+    CWStr programFolder;
+    CWStr programName;
+    splitPath(moduleFileName(), programFolder, programName);
     if (!havePath)
         infPath = programFolder.empty() ? CWStr() : programFolder + L"\\" + TEXT_DEFAULT_INF_NAME;
 

@@ -34,6 +34,3 @@ CWStr moduleFileName();
 // it gets ".\" in front ("C:kvr7.inf" gets it after the drive); it stays
 // relative. A path with a folder in it is kept exactly as typed.
 CWStr withFolderPart(const CWStr& path);
-
-// The part of `path` before its last backslash; empty when there is none.
-CWStr folderOf(const CWStr& path);

@@ -7,7 +7,7 @@
 
 #include "app/app_platform.h"
 #include "app/command_line.h"
-#include "app/exit_codes.h"
+#include "base/exit_codes.h"
 #include "base/system_library.h"
 #include "ui/setup_window.h"
 

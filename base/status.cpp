@@ -1,29 +1,31 @@
 // status.cpp
-// The texts of the SetupStatus codes.
+// statusText: the fixed text of each SetupStatus code.
 
 #include "base/status.h"
+
+#include "base/status_texts.h"
 
 CWStr statusText(SetupStatus code)
 {
     switch (static_cast<uint32_t>(code))
     {
     case SETUP_OK:
-        return CWStr(L"OK");
+        return CWStr(TEXT_STATUS_OK);
     case SETUP_INF_FILE_NOT_FOUND:
-        return CWStr(L"INF file not found");
+        return CWStr(TEXT_STATUS_INF_FILE_NOT_FOUND);
     case SETUP_INF_PATH_NOT_FOUND:
-        return CWStr(L"INF path not found");
+        return CWStr(TEXT_STATUS_INF_PATH_NOT_FOUND);
     case SETUP_INF_SECTION_NOT_FOUND:
-        return CWStr(L"INF section not found");
+        return CWStr(TEXT_STATUS_INF_SECTION_NOT_FOUND);
     case SETUP_INF_PARSE_ERROR:
-        return CWStr(L"Error parsing INF file");
+        return CWStr(TEXT_STATUS_INF_PARSE_ERROR);
     case SETUP_OUT_OF_MEMORY:
-        return CWStr(L"Error allocating memory");
+        return CWStr(TEXT_STATUS_OUT_OF_MEMORY);
     case SETUP_WOW64:
-        return CWStr(L"Cannot execute this 32-bit program on 64-bit Windows");
+        return CWStr(TEXT_STATUS_WOW64);
     case SETUP_NO_SUCH_HARDWARE_ID:
-        return CWStr(L"No such hardware ID found in the system");
+        return CWStr(TEXT_STATUS_NO_SUCH_HARDWARE_ID);
     default:
-        return CWStr(L"Unexpected error");
+        return CWStr(TEXT_STATUS_UNEXPECTED);
     }
 }

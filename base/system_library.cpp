@@ -6,8 +6,7 @@
 
 #include <cwchar>
 
-LibraryApi g_libraryApi = {::GetModuleHandleW, ::GetProcAddress, ::GetSystemDirectoryW,
-                           ::LoadLibraryExW, ::FreeLibrary};
+#include "base/base_platform.h"
 
 namespace {
 
@@ -18,11 +17,10 @@ typedef BOOL(WINAPI* SetDefaultDllDirectoriesFn)(DWORD directoryFlags);
 template <typename Function> Function kernelEntry(const char* name)
 {
     // kernel32 is always loaded; its handle is borrowed, not owned.
-    HMODULE kernel = g_libraryApi.GetModuleHandleW(L"kernel32.dll");
+    HMODULE kernel = g_baseApi.GetModuleHandleW(L"kernel32.dll");
     if (!kernel)
         return nullptr;
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(g_libraryApi.GetProcAddress(kernel, name)));
+    return entryPoint<Function>(g_baseApi.GetProcAddress(kernel, name));
 }
 
 // Whether LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_* flags: they came with
@@ -36,7 +34,7 @@ bool searchFlagsSupported()
 // does not fit (the room is that of the longest classic path).
 bool systemPath(const wchar_t* fileName, wchar_t (&path)[MAX_PATH])
 {
-    const UINT length = g_libraryApi.GetSystemDirectoryW(path, MAX_PATH);
+    const UINT length = g_baseApi.GetSystemDirectoryW(path, MAX_PATH);
     const size_t nameLength = wcslen(fileName);
     if (length == 0 || length + 1 + nameLength >= MAX_PATH)
         return false;
@@ -67,15 +65,9 @@ DWORD fullPathLoadFlags()
                                   : LOAD_WITH_ALTERED_SEARCH_PATH;
 }
 
-SystemLibrary::~SystemLibrary()
-{
-    if (m_module)
-        g_libraryApi.FreeLibrary(m_module);
-}
-
 FARPROC SystemLibrary::entry(const char* name)
 {
-    if (!m_module)
+    if (!m_module.valid())
     {
         wchar_t path[MAX_PATH];
         const DWORD flags = fullPathLoadFlags();
@@ -84,14 +76,14 @@ FARPROC SystemLibrary::entry(const char* name)
             SetLastError(ERROR_FILENAME_EXCED_RANGE);
             return nullptr;
         }
-        m_module = g_libraryApi.LoadLibraryExW(path, nullptr, flags);
-        if (!m_module)
+        m_module.reset(g_baseApi.LoadLibraryExW(path, nullptr, flags));
+        if (!m_module.valid())
         {
             keepFailure(ERROR_MOD_NOT_FOUND);
             return nullptr;
         }
     }
-    const FARPROC found = g_libraryApi.GetProcAddress(m_module, name);
+    const FARPROC found = g_baseApi.GetProcAddress(m_module.get(), name);
     if (!found)
         keepFailure(ERROR_PROC_NOT_FOUND);
     return found;

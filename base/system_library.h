@@ -10,18 +10,9 @@
 
 #include <windows.h>
 
-// The loader calls, behind one seam: filled with the real entry points; tests
-// replace single entries to present any Windows version or loader answer.
-struct LibraryApi
-{
-    HMODULE(WINAPI* GetModuleHandleW)(LPCWSTR moduleName);
-    FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR procName);
-    UINT(WINAPI* GetSystemDirectoryW)(LPWSTR buffer, UINT size);
-    HMODULE(WINAPI* LoadLibraryExW)(LPCWSTR fileName, HANDLE file, DWORD flags);
-    BOOL(WINAPI* FreeLibrary)(HMODULE module);
-};
+#include "base/unique_handle.h"
 
-extern LibraryApi g_libraryApi;
+// The loader calls go through the base seam (base/base_platform.h).
 
 // Narrows the process's library search, first thing at start-up: the current
 // folder leaves it (SetDllDirectoryW(""), Windows XP SP1 and later), and where
@@ -43,7 +34,6 @@ class SystemLibrary
 {
 public:
     constexpr explicit SystemLibrary(const wchar_t* fileName) : m_fileName(fileName), m_module() {}
-    ~SystemLibrary();
     SystemLibrary(const SystemLibrary&) = delete;
     SystemLibrary& operator=(const SystemLibrary&) = delete;
 
@@ -53,7 +43,7 @@ public:
 
 private:
     const wchar_t* m_fileName;
-    HMODULE m_module;
+    UniqueModule m_module; // kept until process exit
 };
 
 // One entry point of a SystemLibrary with its real type, kept once found.

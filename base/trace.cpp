@@ -3,15 +3,14 @@
 
 #include "base/trace.h"
 
+#include "base/base_platform.h"
 #include "base/wformat.h"
-
-TraceApi g_traceApi = {::OutputDebugStringW};
 
 void traceLineV(const wchar_t* pattern, va_list args)
 {
     wchar_t buffer[TRACE_BUFFER_UNITS];
     formatTruncatedV(buffer, TRACE_BUFFER_UNITS, pattern, args);
-    g_traceApi.OutputDebugStringW(buffer);
+    g_baseApi.OutputDebugStringW(buffer);
 }
 
 void traceLine(const wchar_t* pattern, ...)

@@ -2,20 +2,11 @@
 // The diagnostic trace: printf-style lines (see wformat.h) of at most 255
 // characters, each handed whole to the debugger output. Patterns carry their own
 // "\n"; a longer line is cut to its first 255 characters, not split. The
-// debugger output is reached through g_traceApi so that tests can capture it.
+// debugger output is reached through g_baseApi so that tests can capture it.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdarg>
-
-struct TraceApi
-{
-    void(WINAPI* OutputDebugStringW)(LPCWSTR text);
-};
-
-// Filled with the real OutputDebugStringW.
-extern TraceApi g_traceApi;
+#include <cstddef>
 
 // Room for one line: 255 characters and the NUL.
 const size_t TRACE_BUFFER_UNITS = 256;

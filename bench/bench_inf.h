@@ -37,5 +37,5 @@ std::string benchPackage(const BenchSystem& system, unsigned idCount);
 bool floorRead(const wchar_t* path, TraceSink sink, std::vector<std::wstring>& ids);
 
 // The installer's path: CInfFile::open, findModelsSections and findHardwareIds
-// into one list, with the trace going wherever g_traceApi points.
+// into one list, with the trace going wherever g_baseApi points.
 bool installerRead(const wchar_t* path, std::vector<std::wstring>* idsOut);

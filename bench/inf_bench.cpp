@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "base/trace.h"
+#include "base/base_platform.h"
 #include "bench/bench_inf.h"
 
 namespace {
@@ -40,7 +40,8 @@ double seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
 {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return static_cast<double>(to.QuadPart - from.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
 }
 
 double timeFloor(const std::wstring& path, TraceSink sink)
@@ -57,12 +58,12 @@ double timeFloor(const std::wstring& path, TraceSink sink)
 
 double timeInstaller(const std::wstring& path, TraceSink sink)
 {
-    g_traceApi.OutputDebugStringW = sink;
+    g_baseApi.OutputDebugStringW = sink;
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     installerRead(path.c_str(), nullptr);
     QueryPerformanceCounter(&end);
-    g_traceApi.OutputDebugStringW = ::OutputDebugStringW;
+    g_baseApi.OutputDebugStringW = ::OutputDebugStringW;
     return seconds(start, end);
 }
 
@@ -77,9 +78,9 @@ bool sameWork(const std::wstring& path, unsigned expectedIds, size_t* traceLines
 
     std::vector<std::wstring> installerIds;
     g_captured.clear();
-    g_traceApi.OutputDebugStringW = captureLine;
+    g_baseApi.OutputDebugStringW = captureLine;
     const bool read = installerRead(path.c_str(), &installerIds);
-    g_traceApi.OutputDebugStringW = ::OutputDebugStringW;
+    g_baseApi.OutputDebugStringW = ::OutputDebugStringW;
     if (!read)
         return false;
     if (floorIds != installerIds || floorIds.size() != expectedIds)
@@ -144,8 +145,7 @@ BOOL CALLBACK findVisible(HWND window, LPARAM param)
 // Seconds from just before CreateProcessW to the window shown (when `caption`
 // is given; the window is then closed) or to the end of the process. Negative
 // when the program could not be started or did not finish within a minute.
-double timeStart(const std::wstring& program, const std::wstring& arguments,
-                 const wchar_t* caption)
+double timeStart(const std::wstring& program, const std::wstring& arguments, const wchar_t* caption)
 {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     const std::wstring folder = program.substr(0, program.rfind(L'\\'));
@@ -192,8 +192,8 @@ double timeStart(const std::wstring& program, const std::wstring& arguments,
     return result;
 }
 
-double bestStart(const std::wstring& program, const std::wstring& arguments,
-                 const wchar_t* caption, int runs)
+double bestStart(const std::wstring& program, const std::wstring& arguments, const wchar_t* caption,
+                 int runs)
 {
     double best = -1.0;
     for (int i = 0; i < runs; ++i)

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handle.h"
 #include "base/wformat.h"
 #include "difxapi/difx_texts.h"
-
-DifxPlatformApi g_difxPlatformApi = {::CheckTokenMembership, ::SetupCopyOEMInfW};
+#include "difxapi/difxapi_platform.h"
 
 namespace {
 
@@ -51,41 +51,14 @@ DWORD fail(DWORD code, const wchar_t* pattern, ...)
     return code;
 }
 
-// Owner of one handle a run opens: closed exactly once, by `Closer`, unless it
-// is INVALID_HANDLE_VALUE (what every opener used here returns on failure).
-template <typename Handle, typename Closer> class HandleOwner
+// An INF opened with the Setup API (files and searches: base/unique_handle.h).
+struct InfHandleTraits
 {
-public:
-    explicit HandleOwner(Handle handle) : m_handle(handle) {}
-    ~HandleOwner()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            Closer()(m_handle);
-    }
-    HandleOwner(const HandleOwner&) = delete;
-    HandleOwner& operator=(const HandleOwner&) = delete;
-    Handle get() const { return m_handle; }
-
-private:
-    Handle m_handle;
+    typedef HINF Handle;
+    static Handle empty() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle handle) { SetupCloseInfFile(handle); }
 };
-
-struct CloseInf
-{
-    void operator()(HINF handle) const { SetupCloseInfFile(handle); }
-};
-struct CloseFile
-{
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-struct CloseFind
-{
-    void operator()(HANDLE handle) const { FindClose(handle); }
-};
-
-typedef HandleOwner<HINF, CloseInf> InfHandle;
-typedef HandleOwner<HANDLE, CloseFile> FileHandle;
-typedef HandleOwner<HANDLE, CloseFind> FindHandle;
+typedef UniqueHandle<InfHandleTraits> UniqueInf;
 
 bool equalNoCase(const std::wstring& left, const std::wstring& right)
 {
@@ -435,7 +408,7 @@ bool callerIsAdministrator()
                                   DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators))
         return false;
     BOOL member = FALSE;
-    if (!g_difxPlatformApi.CheckTokenMembership(nullptr, administrators, &member))
+    if (!g_difxApi.CheckTokenMembership(nullptr, administrators, &member))
         member = FALSE;
     FreeSid(administrators);
     return member != FALSE;
@@ -444,9 +417,9 @@ bool callerIsAdministrator()
 // The whole content of a file; false when it cannot be read.
 bool readFile(const std::wstring& path, std::string& content)
 {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE)
+    if (!file.valid())
         return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 64 * 1024 * 1024)
@@ -468,8 +441,8 @@ std::wstring stagedCopy(const std::wstring& infPath, const std::wstring& infFold
     if (!readFile(infPath, package))
         return std::wstring();
     WIN32_FIND_DATAW found;
-    FindHandle search(FindFirstFileW((infFolder + L"\\oem*.inf").c_str(), &found));
-    if (search.get() == INVALID_HANDLE_VALUE)
+    UniqueFind search(FindFirstFileW((infFolder + L"\\oem*.inf").c_str(), &found));
+    if (!search.valid())
         return std::wstring();
     do
     {
@@ -496,20 +469,9 @@ public:
                              nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr))
     {
     }
-    ~NameReservation()
-    {
-        if (m_file != INVALID_HANDLE_VALUE)
-        {
-            const DWORD error = GetLastError();
-            CloseHandle(m_file);
-            SetLastError(error);
-        }
-    }
-    NameReservation(const NameReservation&) = delete;
-    NameReservation& operator=(const NameReservation&) = delete;
 
 private:
-    HANDLE m_file;
+    UniqueFile m_file;
 };
 
 bool fileExists(const std::wstring& path)
@@ -543,8 +505,8 @@ DWORD preinstall(PCWSTR infPath, DWORD flags)
         return fail(ERROR_CANT_ACCESS_FILE, DIFX_LOG_IN_INF_FOLDER, infPath, infFolder.c_str());
 
     logEvent(DIFXAPI_INFO, 0, DIFX_LOG_CHECKING, infPath);
-    InfHandle inf(SetupOpenInfFileW(fullPath.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
-    if (inf.get() == INVALID_HANDLE_VALUE)
+    UniqueInf inf(SetupOpenInfFileW(fullPath.c_str(), nullptr, INF_STYLE_WIN4, nullptr));
+    if (!inf.valid())
     {
         const DWORD error = GetLastError();
         return fail(error != 0 ? error : ERROR_CANNOT_MAKE, DIFX_LOG_OPEN_FAILED, infPath);
@@ -598,8 +560,8 @@ DWORD preinstall(PCWSTR infPath, DWORD flags)
     // The source location of an INF in a drive root is the root with its
     // backslash: "C:" alone would name the current folder of that drive.
     const std::wstring location = folder.size() == 2 && folder[1] == L':' ? folder + L"\\" : folder;
-    if (!g_difxPlatformApi.SetupCopyOEMInfW(fullPath.c_str(), location.c_str(), SPOST_PATH, 0,
-                                            destination, MAX_PATH, nullptr, nullptr))
+    if (!g_difxApi.SetupCopyOEMInfW(fullPath.c_str(), location.c_str(), SPOST_PATH, 0, destination,
+                                    MAX_PATH, nullptr, nullptr))
     {
         const DWORD error = GetLastError();
         return fail(error != 0 ? error : ERROR_CANNOT_MAKE, DIFX_LOG_STAGE_FAILED, infPath);

@@ -13,20 +13,7 @@
 
 #include <windows.h>
 
-#include "install/difx_api.h"
-
-// The platform answers that tests must be able to choose: whether the caller is
-// an administrator, and the staging of the INF. Filled with the real entry points.
-struct DifxPlatformApi
-{
-    BOOL(WINAPI* CheckTokenMembership)(HANDLE token, PSID sid, PBOOL isMember);
-    BOOL(WINAPI* SetupCopyOEMInfW)
-    (PCWSTR sourceInfFileName, PCWSTR oemSourceMediaLocation, DWORD oemSourceMediaType,
-     DWORD copyStyle, PWSTR destinationInfFileName, DWORD destinationInfFileNameSize,
-     PDWORD requiredSize, PWSTR* destinationInfFileNameComponent);
-};
-
-extern DifxPlatformApi g_difxPlatformApi;
+#include "difx_interface/difx_api.h"
 
 // The flags a pre-installation accepts; any other bit gives ERROR_INVALID_PARAMETER.
 // REPAIR stages a package again that is staged already. LEGACY_MODE accepts

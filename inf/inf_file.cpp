@@ -9,6 +9,8 @@
 #include <memory>
 #include <new>
 
+#include "base/base_platform.h"
+#include "base/path.h"
 #include "base/trace.h"
 #include "inf/inf_texts.h"
 
@@ -57,16 +59,14 @@ void CInfFile::describeSystem()
 {
     m_systemInfo = SYSTEM_INFO();
     GetNativeSystemInfoFn native = nullptr;
-    HMODULE kernel = g_infApi.GetModuleHandleW(L"kernel32.dll");
+    HMODULE kernel = g_baseApi.GetModuleHandleW(L"kernel32.dll");
     if (kernel)
-    {
-        FARPROC found = g_infApi.GetProcAddress(kernel, "GetNativeSystemInfo");
-        native = reinterpret_cast<GetNativeSystemInfoFn>(reinterpret_cast<void (*)()>(found));
-    }
+        native = entryPoint<GetNativeSystemInfoFn>(
+            g_baseApi.GetProcAddress(kernel, "GetNativeSystemInfo"));
     if (native)
         native(&m_systemInfo);
     else
-        g_infApi.GetSystemInfo(&m_systemInfo);
+        g_baseApi.GetSystemInfo(&m_systemInfo);
 }
 
 SetupStatus CInfFile::open(const wchar_t* path)
@@ -78,7 +78,7 @@ SetupStatus CInfFile::open(const wchar_t* path)
 
     m_osVersion = OSVERSIONINFOEXW();
     m_osVersion.dwOSVersionInfoSize = sizeof(m_osVersion);
-    if (!g_infApi.GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&m_osVersion)))
+    if (!g_baseApi.GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&m_osVersion)))
         return SETUP_PLATFORM_ERROR;
 
     describeSystem();
@@ -213,22 +213,4 @@ SetupStatus CInfFile::readText(DWORD fieldIndex, bool wholeLine, CWStr& text)
     // At most size - 1 characters, and never past a NUL, so the value stays whole.
     text = CWStr::substr(buffer, 0, boundedLength(buffer, size - 1));
     return SETUP_OK;
-}
-
-void splitPath(const CWStr& path, CWStr& dir, CWStr& filename)
-{
-    const wchar_t* text = path.c_str();
-    for (uint64_t k = path.length(); k > 0; --k)
-    {
-        if (text[k - 1] == L'\\')
-        {
-            CWStr before = path.substr(0, k - 1);
-            filename = path.substr(k, path.length() - k);
-            dir = before;
-            return;
-        }
-    }
-    CWStr whole = path;
-    dir = CWStr();
-    filename = whole;
 }

@@ -90,8 +90,3 @@ private:
     OSVERSIONINFOEXW m_osVersion;
     SYSTEM_INFO m_systemInfo;
 };
-
-// Cuts `path` at its last backslash: `dir` gets what is before it, `filename`
-// what is after it. Without a backslash, `dir` is empty and `filename` is the
-// whole path. A forward slash is not a separator.
-void splitPath(const CWStr& path, CWStr& dir, CWStr& filename);

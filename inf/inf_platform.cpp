@@ -82,17 +82,7 @@ void WINAPI closeInf(HINF infHandle)
 
 } // namespace
 
-// GetVersionExW is marked deprecated by the Windows SDK; this reader still needs
-// what it reports, and reaches it only through the seam.
-#if defined(_MSC_VER)
-#pragma warning(push)
-#pragma warning(disable : 4996)
-#endif
 InfApi g_infApi = {
-    openInf,         getInfInformation,  queryOriginalName, findFirstLine,
-    findNextLine,    getLineText,        getStringField,    closeInf,
-    ::GetVersionExW, ::GetModuleHandleW, ::GetProcAddress,  ::GetSystemInfo,
+    openInf,      getInfInformation, queryOriginalName, findFirstLine,
+    findNextLine, getLineText,       getStringField,    closeInf,
 };
-#if defined(_MSC_VER)
-#pragma warning(pop)
-#endif

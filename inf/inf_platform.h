@@ -1,10 +1,10 @@
 // inf_platform.h
 // The platform calls of the INF reader, behind one seam: the eight INF services
-// of setupapi, the version query and the processor queries. g_infApi is filled
-// with the real entry points (setupapi's through thin forwarders that load it
-// from the system folder); tests replace single entries to make a call fail or
-// to describe any system. The entries carry the platform's own signatures and no
-// logic of their own.
+// of setupapi. g_infApi is filled with the real entry points (inf_platform.cpp;
+// setupapi's through thin forwarders that load it from the system folder);
+// tests replace single entries to make a call fail. The entries carry the
+// platform's own signatures and no logic of their own. The version and
+// processor queries that describe the system are behind the base seam.
 #pragma once
 
 #include <windows.h>
@@ -34,11 +34,6 @@ struct InfApi
     (PINFCONTEXT context, DWORD fieldIndex, PWSTR returnBuffer, DWORD returnBufferSize,
      PDWORD requiredSize);
     void(WINAPI* SetupCloseInfFile)(HINF infHandle);
-
-    BOOL(WINAPI* GetVersionExW)(LPOSVERSIONINFOW versionInfo);
-    HMODULE(WINAPI* GetModuleHandleW)(LPCWSTR moduleName);
-    FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR procName);
-    void(WINAPI* GetSystemInfo)(LPSYSTEM_INFO info);
 };
 
 // Filled with the real entry points.

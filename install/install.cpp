@@ -3,7 +3,7 @@
 // that carry any hardware or compatible ID of the models sections chosen for
 // this system, one ID at a time, with the progress bar and one result line.
 
-#include "app/exit_codes.h"
+#include "base/exit_codes.h"
 #include "base/wformat.h"
 #include "inf/inf_file.h"
 #include "install/install_platform.h"
@@ -11,10 +11,6 @@
 #include "ui/setup_window.h"
 
 #include <newdev.h>
-
-#ifndef ERROR_NO_SUCH_DEVINST
-#define ERROR_NO_SUCH_DEVINST 0xE000020B
-#endif
 
 namespace {
 

@@ -25,9 +25,4 @@ BOOL WINAPI updateDriver(HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath, D
 
 } // namespace
 
-InstallApi g_installApi = {
-    updateDriver,
-    ::LoadLibraryExW,
-    ::GetProcAddress,
-    ::FreeLibrary,
-};
+InstallApi g_installApi = {updateDriver};

@@ -1,9 +1,12 @@
 // install_platform.h
 // The platform calls of the two long operations, behind one seam: the device
-// installation service's driver update, and the loading of the driver-package
-// library. Filled with the real entry points (the driver update through a thin
-// forwarder that loads newdev.dll from the system folder); tests replace single
-// entries to play any answer the platform can give.
+// installation service's driver update. g_installApi is filled with the real
+// entry point (install_platform.cpp; the driver update through a thin
+// forwarder that loads newdev.dll from the system folder); tests replace it to
+// play any answer the platform can give. The entry carries the platform's own
+// signature and no logic of its own. The driver-package library is loaded,
+// looked up and released, and the system the platform check judges is
+// described, through the base seam (base/base_platform.h).
 #pragma once
 
 #include <windows.h>
@@ -13,9 +16,9 @@ struct InstallApi
     BOOL(WINAPI* UpdateDriverForPlugAndPlayDevicesW)
     (HWND parent, LPCWSTR hardwareId, LPCWSTR fullInfPath, DWORD installFlags,
      PBOOL rebootRequired);
-    HMODULE(WINAPI* LoadLibraryExW)(LPCWSTR fileName, HANDLE file, DWORD flags);
-    FARPROC(WINAPI* GetProcAddress)(HMODULE module, LPCSTR procName);
-    BOOL(WINAPI* FreeLibrary)(HMODULE module);
 };
 
 extern InstallApi g_installApi;
+
+// The form of IsWow64Process, looked up at run time: older systems lack it.
+typedef BOOL(WINAPI* IsWow64ProcessFn)(HANDLE process, PBOOL wow64Process);

@@ -3,56 +3,29 @@
 // the "x86_64" folder beside the program, and turns its one result code into one
 // result line and one exit code. The INF itself is not read here.
 
-#include "app/exit_codes.h"
+#include "base/base_platform.h"
+#include "base/exit_codes.h"
 #include "base/system_library.h"
+#include "base/unique_handle.h"
 #include "base/wformat.h"
-#include "install/difx_api.h"
+#include "difx_interface/difx_api.h"
 #include "install/install_platform.h"
+#include "install/preinstall_log.h"
 #include "install/preinstall_results.h"
 #include "install/preinstall_texts.h"
 #include "ui/setup_window.h"
 
 namespace {
 
-// Owns a loaded library; frees it through the seam, keeping the thread's last
-// error as it was.
-class LibraryOwner
-{
-public:
-    explicit LibraryOwner(HMODULE module) : m_module(module) {}
-    ~LibraryOwner() { reset(); }
-    LibraryOwner(const LibraryOwner&) = delete;
-    LibraryOwner& operator=(const LibraryOwner&) = delete;
-
-    HMODULE get() const { return m_module; }
-
-    void reset()
-    {
-        if (m_module)
-        {
-            const DWORD lastError = GetLastError();
-            g_installApi.FreeLibrary(m_module);
-            m_module = nullptr;
-            SetLastError(lastError);
-        }
-    }
-
-private:
-    HMODULE m_module;
-};
-
-// GetProcAddress hands back a generic pointer; go through void(*)() so that
-// the conversion to the entry point's real type is a plain cast.
 template <typename Function> Function lookUp(HMODULE module, const char* name)
 {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(g_installApi.GetProcAddress(module, name)));
+    return entryPoint<Function>(g_baseApi.GetProcAddress(module, name));
 }
 
-CWStr lastErrorText(const wchar_t* pattern)
+CWStr errorText(const wchar_t* pattern, DWORD error)
 {
-    const unsigned long lastError = GetLastError();
-    return formatText(pattern, lastError, lastError);
+    const unsigned long code = error;
+    return formatText(pattern, code, code);
 }
 
 // Steps of a pre-install run after the platform check; leaves the outcome in the
@@ -68,38 +41,41 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
     // where Windows can restrict that (fullPathLoadFlags).
     // An unknown program folder would make the path one in the root of the
     // current drive, where any user may put a library: nothing is loaded then,
-    // and the failure reads as a missing library.
+    // and the failure reads as a missing library. The error is taken on the
+    // line after the load, before anything else can change it.
     const CWStr libraryPath =
         programFolder.empty() ? CWStr() : programFolder + TEXT_DIFX_FOLDER + TEXT_DIFX_LIBRARY;
     const DWORD flags = fullPathLoadFlags();
-    HMODULE module = nullptr;
+    UniqueModule library;
     if (libraryPath.empty())
         SetLastError(ERROR_MOD_NOT_FOUND);
     else
-        module = g_installApi.LoadLibraryExW(libraryPath.c_str(), nullptr, flags);
-    LibraryOwner library(module);
+        library.reset(g_baseApi.LoadLibraryExW(libraryPath.c_str(), nullptr, flags));
+    const DWORD loadError = GetLastError();
 
     CWStr resultText;
-    if (!library.get())
+    if (!library.valid())
     {
-        resultText = lastErrorText(TEXT_DIFX_LOAD_FAILED);
+        resultText = errorText(TEXT_DIFX_LOAD_FAILED, loadError);
         *exitCode = EXIT_CODE_DIFX_LOAD_FAILED;
     }
     else
     {
         const auto preinstall =
             lookUp<DriverPackagePreinstallW_t>(library.get(), TEXT_DIFX_PREINSTALL_ENTRY);
+        const DWORD preinstallError = GetLastError();
         const auto setLogCallback =
             preinstall ? lookUp<SetDifxLogCallbackW_t>(library.get(), TEXT_DIFX_LOG_CALLBACK_ENTRY)
                        : nullptr;
+        const DWORD logCallbackError = GetLastError();
         if (!preinstall)
         {
-            resultText = lastErrorText(TEXT_DIFX_NO_PREINSTALL);
+            resultText = errorText(TEXT_DIFX_NO_PREINSTALL, preinstallError);
             *exitCode = EXIT_CODE_DIFX_ENTRY_POINT_MISSING;
         }
         else if (!setLogCallback)
         {
-            resultText = lastErrorText(TEXT_DIFX_NO_LOG_CALLBACK);
+            resultText = errorText(TEXT_DIFX_NO_LOG_CALLBACK, logCallbackError);
             *exitCode = EXIT_CODE_DIFX_ENTRY_POINT_MISSING;
         }
         else
@@ -130,6 +106,12 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
 }
 
 } // namespace
+
+void __cdecl difxLogCallback(DIFXAPI_LOG, DWORD, PCWSTR, PVOID callbackContext)
+{
+    if (callbackContext)
+        static_cast<CSetupWnd*>(callbackContext)->repaint();
+}
 
 int CSetupWnd::preinstall(const CWStr& infPath, const CWStr& programFolder, int noPause,
                           int32_t* exitCode)

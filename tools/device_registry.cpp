@@ -6,6 +6,8 @@
 
 #include "tools/tool_text.h"
 
+#include "base/unique_handle.h"
+
 #include <objbase.h>
 #include <cfgmgr32.h>
 #include <setupapi.h>
@@ -16,47 +18,29 @@ namespace {
 const GUID UNKNOWN_CLASS = {
     0x4d36e97e, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
-class DeviceInfoSet
+// A device information set.
+struct DeviceInfoSetTraits
 {
-public:
-    explicit DeviceInfoSet(HDEVINFO set) : m_set(set) {}
-    ~DeviceInfoSet()
-    {
-        if (valid())
-        {
-            const DWORD error = GetLastError();
-            SetupDiDestroyDeviceInfoList(m_set);
-            SetLastError(error);
-        }
-    }
-    DeviceInfoSet(const DeviceInfoSet&) = delete;
-    DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-
-    bool valid() const { return m_set != INVALID_HANDLE_VALUE; }
-    HDEVINFO get() const { return m_set; }
-
-private:
-    HDEVINFO m_set;
+    typedef HDEVINFO Handle;
+    static Handle empty() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle set) { SetupDiDestroyDeviceInfoList(set); }
 };
+typedef UniqueHandle<DeviceInfoSetTraits> DeviceInfoSet;
 
-class RegistryKey
+// An open registry key. SetupDiOpenDevRegKey fails with INVALID_HANDLE_VALUE:
+// openedKey turns that into the empty value, so that it is never closed.
+struct RegistryKeyTraits
 {
-public:
-    explicit RegistryKey(HKEY key) : m_key(key) {}
-    ~RegistryKey()
-    {
-        if (valid())
-            RegCloseKey(m_key);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-
-    bool valid() const { return m_key != nullptr && m_key != INVALID_HANDLE_VALUE; }
-    HKEY get() const { return m_key; }
-
-private:
-    HKEY m_key;
+    typedef HKEY Handle;
+    static Handle empty() { return nullptr; }
+    static void close(Handle key) { RegCloseKey(key); }
 };
+typedef UniqueHandle<RegistryKeyTraits> RegistryKey;
+
+HKEY openedKey(HKEY key)
+{
+    return key == INVALID_HANDLE_VALUE ? nullptr : key;
+}
 
 // A registry property as raw UTF-16 units (NULs kept); empty when not set.
 std::wstring rawProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property)
@@ -297,8 +281,8 @@ bool findDevices(const std::wstring& hardwareId, bool includeAbsent,
         record.driverKey = textProperty(set.get(), &device, SPDRP_DRIVER);
         if (!record.driverKey.empty())
         {
-            RegistryKey key(
-                SetupDiOpenDevRegKey(set.get(), &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ));
+            RegistryKey key(openedKey(SetupDiOpenDevRegKey(set.get(), &device, DICS_FLAG_GLOBAL, 0,
+                                                           DIREG_DRV, KEY_READ)));
             if (key.valid())
             {
                 record.infPath = keyText(key.get(), L"InfPath");

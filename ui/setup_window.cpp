@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "res/resource_ids.h"
+#include "ui/control_ids.h"
 #include "ui/setup_window_texts.h"
 
 namespace {
@@ -18,11 +19,7 @@ const int WINDOW_HEIGHT = 210;
 const DWORD WINDOW_STYLE = WS_OVERLAPPED | WS_SYSMENU;
 const DWORD WINDOW_EX_STYLE = WS_EX_STATICEDGE;
 
-const UINT ID_FINISH_BUTTON = IDOK;
-const UINT ID_STATUS_LINE = 2;
-const UINT ID_PROGRESS_BAR = 3;
-const UINT ID_RESULT_LINE = 4;
-const UINT ID_RESTART_NOTE = 5;
+static_assert(ID_FINISH_BUTTON == IDOK, "Finish is the window's default button");
 
 const DWORD STATIC_STYLE = WS_CHILD | SS_LEFT;
 // The status and result lines carry paths and other values that may hold "&":
@@ -144,10 +141,4 @@ void CSetupWnd::showFinishButton()
 void CSetupWnd::onFinish()
 {
     destroyWindow();
-}
-
-void __cdecl difxLogCallback(DIFXAPI_LOG, DWORD, PCWSTR, PVOID callbackContext)
-{
-    if (callbackContext)
-        static_cast<CSetupWnd*>(callbackContext)->repaint();
 }

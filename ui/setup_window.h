@@ -11,7 +11,6 @@
 
 #include "base/wstr.h"
 #include "framework/framework.h"
-#include "install/difx_api.h"
 
 class CSetupWnd : public CWnd
 {
@@ -40,7 +39,7 @@ public:
 
     // Platform compatibility check: 1 when the program may go on (exit code
     // untouched); 0 after putting the refusal in the status line and setting the
-    // exit code to 1. Defined with the application code.
+    // exit code to 1. Defined with its callers, the two long operations.
     int checkPlatform(int32_t* exitCode);
 
     // The two long operations: install for present hardware and pre-install.
@@ -61,9 +60,3 @@ private:
     CProgressCtrl m_progressBar;
     CButton m_finishButton;
 };
-
-// Log callback for the driver-package library (of the DIFXAPILOGCALLBACK_W
-// form), registered with the window as its context during a pre-installation:
-// repaints that window and ignores the event. A null context is ignored.
-void __cdecl difxLogCallback(DIFXAPI_LOG eventType, DWORD error, PCWSTR eventDescription,
-                             PVOID callbackContext);

@@ -10,6 +10,8 @@
 
 #include "app/app_platform.h"
 #include "app/command_line.h"
+#include "tests/support/golden_usage.h"
+#include "tests/support/seam_guard.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -51,28 +53,6 @@ DWORD WINAPI fakeModuleFileName(HMODULE module, LPWSTR buffer, DWORD size)
     return count;
 }
 
-const wchar_t EXPECTED_USAGE[] =
-    L"Usage:\n\ninstall[64].exe -h|-help|-?\n  Displays this help.\n\n"
-    L"install[64].exe [-nopause] [drive:\\path\\to\\file.inf]\n"
-    L"  Installs the driver (use when hardware already present).\n\n"
-    L"install[64].exe [-nopause] -preinstall [drive:\\path\\to\\file.inf]\n"
-    L"  Pre-installs the driver (use when hardware is not yet present).\n\n"
-    L"If no .inf file is specified, default is kvr7.inf in same folder.\n"
-    L"The -nopause option causes this program to exit when done without waiting for user input.\n\n"
-    L"Exit code:\n"
-    L"  0 => No errors.\n"
-    L"  1 => Windows version is too low, or trying to run 32-bit version in 64-bit Windows.\n"
-    L"  2 => Failed to open .inf file (when not -preinstall).\n"
-    L"  3 => Failed to parse .inf file (when not -preinstall).\n"
-    L"  4 => No suitable hardware found (when not -preinstall).\n"
-    L"  5 => An unexpected error occurred during installation (when not -preinstall).\n"
-    L"  6 => Bad command-line arguments.\n"
-    L"  7 => Insufficient resources, e.g. memory allocation failure.\n"
-    L"  8 => Failed to load DIFxAPI.dll.\n"
-    L"  9 => Failed to get an entry point in DIFxAPI.dll.\n"
-    L"  100-123 => Error in pre-installation (when -preinstall). See DriverPackagePreinstall in "
-    L"MSDN.\n\n";
-
 const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 
 class CommandLine : public ::testing::Test
@@ -80,15 +60,13 @@ class CommandLine : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_saved = g_appApi;
-        g_appApi.MessageBoxW = fakeMessageBox;
-        g_appApi.GetModuleFileNameW = fakeModuleFileName;
+        m_seam->MessageBoxW = fakeMessageBox;
+        m_seam->GetModuleFileNameW = fakeModuleFileName;
         g_boxes.clear();
         g_modulePath = L"C:\\Program Files\\KVR7\\install64.exe";
         g_moduleCalls = 0;
         g_moduleOverreports = false;
     }
-    void TearDown() override { g_appApi = m_saved; }
 
     // Runs the stage; the exit code starts at `initialExitCode`.
     bool run(const std::wstring& arguments, int32_t initialExitCode = 0)
@@ -130,7 +108,7 @@ protected:
         EXPECT_EQ(0, g_moduleCalls) << "the program folder is not worked out when start-up ends";
     }
 
-    AppApi m_saved;
+    SeamGuard<AppApi> m_seam{g_appApi};
     int32_t m_exitCode = 0;
     RunRequest m_request;
 };
@@ -189,11 +167,11 @@ TEST_F(CommandLine, InfPathAsHandedOn)
 TEST_F(CommandLine, HelpShowsTheUsageTextAndKeepsTheExitCode)
 {
     for (const wchar_t* help : {L"-h", L"-H", L"-help", L"-HELP", L"-HeLp", L"-?"})
-        expectEnds(help, 0, EXPECTED_USAGE, MB_OK);
+        expectEnds(help, 0, GOLDEN_USAGE, MB_OK);
     // The usage names kvr7.inf even after a path, and ignores what follows.
-    expectEnds(L"C:\\other\\x.inf -h", 0, EXPECTED_USAGE, MB_OK);
-    expectEnds(L"-h -bad", 0, EXPECTED_USAGE, MB_OK);
-    expectEnds(L"-nopause -? x.inf y.inf", 0, EXPECTED_USAGE, MB_OK);
+    expectEnds(L"C:\\other\\x.inf -h", 0, GOLDEN_USAGE, MB_OK);
+    expectEnds(L"-h -bad", 0, GOLDEN_USAGE, MB_OK);
+    expectEnds(L"-nopause -? x.inf y.inf", 0, GOLDEN_USAGE, MB_OK);
 
     // The stage does not write the exit code on the help path.
     g_boxes.clear();
@@ -298,12 +276,10 @@ TEST_F(CommandLine, ProgramFolderLongerThanTheRoom)
 
 TEST_F(CommandLine, RealModuleFileNameNamesThisProgram)
 {
-    g_appApi = m_saved;
+    m_seam->GetModuleFileNameW = m_seam.saved().GetModuleFileNameW;
     std::wstring path = str(moduleFileName());
     ASSERT_GT(path.size(), 14u);
     EXPECT_EQ(L"app_tests.exe", path.substr(path.size() - 13));
-    g_appApi.MessageBoxW = fakeMessageBox;
-    g_appApi.GetModuleFileNameW = fakeModuleFileName;
 }
 
 TEST_F(CommandLine, LongArgumentStrings)

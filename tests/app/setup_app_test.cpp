@@ -9,9 +9,10 @@
 #include <string>
 
 #include "app/app_platform.h"
-#include "app/platform_check.h"
 #include "app/setup_app.h"
+#include "base/base_platform.h"
 #include "install/install_platform.h"
+#include "tests/support/seam_guard.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -44,8 +45,11 @@ BOOL WINAPI updateThenOutOfMemory(HWND, LPCWSTR, LPCWSTR, DWORD, PBOOL reboot)
     return TRUE;
 }
 
-HMODULE WINAPI loadOutOfMemory(LPCWSTR, HANDLE, DWORD)
+// Loading the driver-package library runs out of memory; system libraries load.
+HMODULE WINAPI loadOutOfMemory(LPCWSTR path, HANDLE file, DWORD flags)
 {
+    if (!wcsstr(path, L"difxapi.dll"))
+        return ::LoadLibraryExW(path, file, flags);
     runOutOfMemory();
     return nullptr;
 }
@@ -56,9 +60,12 @@ BOOL WINAPI windows10(LPOSVERSIONINFOW info)
     return TRUE;
 }
 
-FARPROC WINAPI noWow64(HMODULE, LPCSTR)
+// The system has no IsWow64Process; every other entry point is the real one.
+FARPROC WINAPI noWow64(HMODULE module, LPCSTR name)
 {
-    return nullptr;
+    if (std::string(name) == "IsWow64Process")
+        return nullptr;
+    return ::GetProcAddress(module, name);
 }
 
 } // namespace
@@ -69,13 +76,13 @@ TEST(SetupApp, AnAllocationFailureEndsWithExitCode7)
     const std::wstring inf = folder.writeBytes(
         L"kvr7.inf", "[Version]\nSignature=\"$Windows NT$\"\n[Manufacturer]\nM=Models\n"
                      "[Models]\nBoard=Install,ROOT\\KVR7_BOARD,KVR7\\COMPAT_BOARD\n");
-    const AppApi savedApp = g_appApi;
-    const InstallApi savedInstall = g_installApi;
-    const PlatformCheckApi savedCheck = g_platformCheckApi;
-    g_installApi.UpdateDriverForPlugAndPlayDevicesW = updateThenOutOfMemory;
-    g_installApi.LoadLibraryExW = loadOutOfMemory;
-    g_platformCheckApi.GetVersionExW = windows10;
-    g_platformCheckApi.GetProcAddress = noWow64;
+    SeamGuard<AppApi> appSeam(g_appApi);
+    SeamGuard<InstallApi> installSeam(g_installApi);
+    SeamGuard<BaseApi> baseSeam(g_baseApi);
+    installSeam->UpdateDriverForPlugAndPlayDevicesW = updateThenOutOfMemory;
+    baseSeam->LoadLibraryExW = loadOutOfMemory;
+    baseSeam->GetVersionExW = windows10;
+    baseSeam->GetProcAddress = noWow64;
     const struct
     {
         const char* name;
@@ -101,7 +108,4 @@ TEST(SetupApp, AnAllocationFailureEndsWithExitCode7)
         EXPECT_EQ(nullptr, app.mainWindow());
         EXPECT_EQ(c.updates, g_updates);
     }
-    g_appApi = savedApp;
-    g_installApi = savedInstall;
-    g_platformCheckApi = savedCheck;
 }

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/base_platform.h"
 #include "base/system_library.h"
+#include "tests/support/seam_guard.h"
 
 namespace {
 
@@ -79,8 +81,12 @@ BOOL WINAPI fakeFree(HMODULE module)
 
 TEST(SystemLibrary, WhatEachWindowsVersionGets)
 {
-    const LibraryApi saved = g_libraryApi;
-    g_libraryApi = {fakeModuleHandle, fakeProcAddress, fakeSystemDirectory, fakeLoad, fakeFree};
+    SeamGuard<BaseApi> seam(g_baseApi);
+    seam->GetModuleHandleW = fakeModuleHandle;
+    seam->GetProcAddress = fakeProcAddress;
+    seam->GetSystemDirectoryW = fakeSystemDirectory;
+    seam->LoadLibraryExW = fakeLoad;
+    seam->FreeLibrary = fakeFree;
     const std::wstring setDll = L"SetDllDirectoryW ''";
     const std::wstring setDefault =
         L"SetDefaultDllDirectories " + std::to_wstring(LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -130,5 +136,4 @@ TEST(SystemLibrary, WhatEachWindowsVersionGets)
         }
         EXPECT_EQ((std::vector<std::wstring>{load, load, load, L"freed"}), g_calls);
     }
-    g_libraryApi = saved;
 }

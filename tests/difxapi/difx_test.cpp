@@ -11,11 +11,15 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "difx_interface/difx_api.h"
+#include "difxapi/difxapi_platform.h"
 #include "difxapi/preinstall.h"
-#include "install/difx_api.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/seam_guard.h"
 
 namespace {
 
@@ -61,21 +65,6 @@ std::wstring systemInfFolder()
     return std::wstring(windows) + L"\\inf";
 }
 
-bool readBytes(const std::wstring& path, std::string& content)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    char buffer[4096];
-    DWORD read = 0;
-    content.clear();
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        content.append(buffer, read);
-    CloseHandle(file);
-    return true;
-}
-
 void writeBytes(const std::wstring& path, const std::string& content)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -98,7 +87,7 @@ std::vector<std::wstring> stagedCopies(const std::string& content)
     do
     {
         std::string staged;
-        if (readBytes(systemInfFolder() + L"\\" + found.cFileName, staged) && staged == content)
+        if (readFileBytes(systemInfFolder() + L"\\" + found.cFileName) == content)
             names.push_back(found.cFileName);
     } while (FindNextFileW(search, &found));
     FindClose(search);
@@ -662,8 +651,9 @@ TEST(DifxAdministrator, OnlyAdministratorsMayPreinstall)
     const std::string content = package("Administrator");
     const std::wstring inf = folder.write(L"kvr7test.inf", content);
     unstage(content);
-    const DifxPlatformApi saved = g_difxPlatformApi;
-    g_difxPlatformApi.CheckTokenMembership = fakeCheckTokenMembership;
+    // Put back when the cases end, or when one of them fails an ASSERT.
+    std::optional<SeamGuard<DifxApi>> seam(std::in_place, g_difxApi);
+    g_difxApi.CheckTokenMembership = fakeCheckTokenMembership;
     const struct
     {
         const char* name;
@@ -689,7 +679,7 @@ TEST(DifxAdministrator, OnlyAdministratorsMayPreinstall)
                   narrow(g_events.back().text));
         EXPECT_TRUE(stagedCopies(content).empty()) << c.name;
     }
-    g_difxPlatformApi = saved;
+    seam.reset();
     // The real answer under test: the caller is an administrator.
     EXPECT_EQ(0u, preinstallDriverPackage(inf.c_str(), 5));
     EXPECT_EQ(1u, stagedCopies(content).size());
@@ -745,8 +735,8 @@ TEST(DifxStaging, SourceLocationAndNothingLeftBehind)
     writeBytes(ROOT_DRIVER, DRIVER_FILE);
     writeBytes(ROOT_INF, package("Root"));
     DeleteFileW(placeholder().c_str()); // left by a build that did leave it
-    const DifxPlatformApi saved = g_difxPlatformApi;
-    g_difxPlatformApi.SetupCopyOEMInfW = fakeCopyOemInf;
+    std::optional<SeamGuard<DifxApi>> seam(std::in_place, g_difxApi);
+    g_difxApi.SetupCopyOEMInfW = fakeCopyOemInf;
     for (CopyOutcome outcome : {COPIED, COPY_FAILED})
     {
         g_copyOutcome = outcome;
@@ -759,7 +749,7 @@ TEST(DifxStaging, SourceLocationAndNothingLeftBehind)
     g_copyOutcome = PROCESS_DIES;
     EXPECT_EXIT(preinstallDriverPackage(ROOT_INF, 5), ::testing::ExitedWithCode(3), "");
     EXPECT_TRUE(placeholderGone()) << "left behind by the process that died";
-    g_difxPlatformApi = saved;
+    seam.reset();
     DeleteFileW(ROOT_INF);
     DeleteFileW(ROOT_DRIVER);
 }

@@ -6,40 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/golden_usage.h"
 #include "tools/window_driver.h"
 
 namespace {
-
-const wchar_t USAGE[] =
-    L"Usage:\n"
-    L"\n"
-    L"install[64].exe -h|-help|-?\n"
-    L"  Displays this help.\n"
-    L"\n"
-    L"install[64].exe [-nopause] [drive:\\path\\to\\file.inf]\n"
-    L"  Installs the driver (use when hardware already present).\n"
-    L"\n"
-    L"install[64].exe [-nopause] -preinstall [drive:\\path\\to\\file.inf]\n"
-    L"  Pre-installs the driver (use when hardware is not yet present).\n"
-    L"\n"
-    L"If no .inf file is specified, default is kvr7.inf in same folder.\n"
-    L"The -nopause option causes this program to exit when done without waiting for user "
-    L"input.\n"
-    L"\n"
-    L"Exit code:\n"
-    L"  0 => No errors.\n"
-    L"  1 => Windows version is too low, or trying to run 32-bit version in 64-bit Windows.\n"
-    L"  2 => Failed to open .inf file (when not -preinstall).\n"
-    L"  3 => Failed to parse .inf file (when not -preinstall).\n"
-    L"  4 => No suitable hardware found (when not -preinstall).\n"
-    L"  5 => An unexpected error occurred during installation (when not -preinstall).\n"
-    L"  6 => Bad command-line arguments.\n"
-    L"  7 => Insufficient resources, e.g. memory allocation failure.\n"
-    L"  8 => Failed to load DIFxAPI.dll.\n"
-    L"  9 => Failed to get an entry point in DIFxAPI.dll.\n"
-    L"  100-123 => Error in pre-installation (when -preinstall). See DriverPackagePreinstall "
-    L"in MSDN.\n"
-    L"\n";
 
 const wchar_t TOO_MANY[] = L"Specify at most one .inf file.";
 
@@ -57,16 +27,16 @@ struct BoxCase
 TEST(CommandLine, MessageBoxesExitCodesAndNoProgressWindow)
 {
     const BoxCase cases[] = {
-        {L"-h", USAGE, false, 0, L"e2e_usage_box.bmp"},
-        {L"-HELP", USAGE, false, 0, nullptr},
-        {L"-?", USAGE, false, 0, nullptr},
-        {L"C:\\drivers\\other.inf -help", USAGE, false, 0, nullptr},
+        {L"-h", GOLDEN_USAGE, false, 0, L"e2e_usage_box.bmp"},
+        {L"-HELP", GOLDEN_USAGE, false, 0, nullptr},
+        {L"-?", GOLDEN_USAGE, false, 0, nullptr},
+        {L"C:\\drivers\\other.inf -help", GOLDEN_USAGE, false, 0, nullptr},
         {L"-x", L"Invalid option: -x", true, 6, L"e2e_invalid_option_box.bmp"},
         {L"-nopausex", L"Invalid option: -nopausex", true, 6, nullptr},
         {L"-", L"Invalid option: -", true, 6, nullptr},
         {L"a.inf b.inf", TOO_MANY, true, 6, nullptr},
         // The first problem in the line decides; nothing after it is looked at.
-        {L"-h -bogus", USAGE, false, 0, nullptr},
+        {L"-h -bogus", GOLDEN_USAGE, false, 0, nullptr},
         {L"-bogus -h", L"Invalid option: -bogus", true, 6, nullptr},
         {L"a.inf b.inf -h", TOO_MANY, true, 6, nullptr},
         {L"a.inf -Bad b.inf", L"Invalid option: -Bad", true, 6, nullptr},
@@ -91,7 +61,7 @@ TEST(CommandLine, MessageBoxesExitCodesAndNoProgressWindow)
 
         if (c.screenshot)
         {
-            EXPECT_TRUE(saveScreenshot(box, c.screenshot));
+            EXPECT_TRUE(savePaintedScreenshot(box, c.screenshot));
         }
         EXPECT_TRUE(pressMessageBoxButton(box, IDOK));
         const RunResult result = run.finish();

@@ -8,6 +8,7 @@
 
 #include "tools/device_registry.h"
 #include "tools/window_driver.h"
+#include "ui/control_ids.h"
 
 namespace {
 
@@ -197,7 +198,7 @@ RunResult ProgramRun::finish()
             continue;
         result.sawMainWindow = true;
         ControlInfo finishButton;
-        if (findControl(window, IDOK, &finishButton) && finishButton.visible)
+        if (findControl(window, ID_FINISH_BUTTON, &finishButton) && finishButton.visible)
             result.sawFinishButton = true;
     }
     result.outcome = m_capture.outcome;
@@ -346,7 +347,7 @@ void PackageTraces::removeStagedCopies()
 
 // ---------------------------------------------------------------- files and screens
 
-bool saveScreenshot(HWND window, const wchar_t* fileName)
+bool savePaintedScreenshot(HWND window, const wchar_t* fileName)
 {
     // The window paints from its own message loop: once it has answered a sent
     // message its queue is drained, and a short pause lets the paint follow.
@@ -354,68 +355,17 @@ bool saveScreenshot(HWND window, const wchar_t* fileName)
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, WINDOW_QUERY_TIMEOUT_MS, &ignored);
     Sleep(300);
 
-    RECT rect = {};
-    if (!GetWindowRect(window, &rect))
-        return false;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0)
-        return false;
-
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up, as BMP files store rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool captured = false;
-    if (bitmap && memory)
-    {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        captured = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != 0;
-        GdiFlush();
-        SelectObject(memory, old);
-    }
-
-    bool written = false;
-    if (captured)
-    {
-        const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-        const DWORD imageBytes = stride * static_cast<DWORD>(height);
-        BITMAPFILEHEADER header = {};
-        header.bfType = 0x4D42; // "BM"
-        header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        header.bfSize = header.bfOffBits + imageBytes;
-        info.bmiHeader.biSizeImage = imageBytes;
-        HANDLE file = CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE)
-        {
-            DWORD done = 0;
-            written = WriteFile(file, &header, sizeof(header), &done, nullptr) &&
-                      WriteFile(file, &info.bmiHeader, sizeof(info.bmiHeader), &done, nullptr) &&
-                      WriteFile(file, bits, imageBytes, &done, nullptr) && done == imageBytes;
-            CloseHandle(file);
-        }
-    }
-    if (bitmap)
-        DeleteObject(bitmap);
-    if (memory)
-        DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return written;
+    return saveScreenshot(window, fileName);
 }
 
 bool readWindowState(HWND window, WindowState* state)
 {
     ControlInfo status, bar, result, restart, finish;
-    if (!findControl(window, 2, &status) || !findControl(window, 3, &bar) ||
-        !findControl(window, 4, &result) || !findControl(window, 5, &restart) ||
-        !findControl(window, IDOK, &finish))
+    if (!findControl(window, ID_STATUS_LINE, &status) ||
+        !findControl(window, ID_PROGRESS_BAR, &bar) ||
+        !findControl(window, ID_RESULT_LINE, &result) ||
+        !findControl(window, ID_RESTART_NOTE, &restart) ||
+        !findControl(window, ID_FINISH_BUTTON, &finish))
         return false;
     state->status = status.text;
     state->result = result.text;
@@ -435,6 +385,36 @@ bool readWindowState(HWND window, WindowState* state)
     return true;
 }
 
+::testing::AssertionResult finishedWindow(const ProgramRun& run, HWND* window)
+{
+    if (!run.started())
+        return ::testing::AssertionFailure() << "the program did not start";
+    *window = waitForFinishedWindow(run);
+    if (!*window)
+        return ::testing::AssertionFailure() << "no progress window with Finish showing";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult finishedWindowState(const ProgramRun& run, HWND* window,
+                                               WindowState* state)
+{
+    ::testing::AssertionResult found = finishedWindow(run, window);
+    if (!found)
+        return found;
+    if (!readWindowState(*window, state))
+        return ::testing::AssertionFailure() << "the progress window's controls cannot be read";
+    return ::testing::AssertionSuccess();
+}
+
+void pressFinishButton(HWND window, const wchar_t* screenshot)
+{
+    if (screenshot)
+    {
+        EXPECT_TRUE(savePaintedScreenshot(window, screenshot));
+    }
+    EXPECT_TRUE(clickButton(window, ID_FINISH_BUTTON));
+}
+
 HWND waitForFinishedWindow(const ProgramRun& run, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
@@ -442,7 +422,7 @@ HWND waitForFinishedWindow(const ProgramRun& run, DWORD timeoutMs)
     while (window && GetTickCount() - start < timeoutMs)
     {
         ControlInfo finish;
-        if (findControl(window, IDOK, &finish) && finish.visible)
+        if (findControl(window, ID_FINISH_BUTTON, &finish) && finish.visible)
         {
             // A sent message is answered only from the message loop, that is,
             // after the operation has returned: the focus is then in place.

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/screenshot.h"
 #include "tests/support/temp_folder.h"
 #include "tools/debug_capture.h"
 
@@ -29,6 +30,12 @@ std::wstring programName();
 
 // False for the 32-bit program on 64-bit Windows, where it refuses to work.
 bool programRunsHere();
+
+// Skips a test of `mode` (a string literal) where the program refuses to work.
+#define SKIP_WHERE_THE_PROGRAM_REFUSES(mode)                                                       \
+    if (!programRunsHere())                                                                        \
+    GTEST_SKIP() << "the 32-bit program refuses to run on 64-bit Windows (exit code 1); " mode     \
+                    " is covered by the 64-bit build"
 
 // A user's copy of the program: the program (under `exeName`, by default its own
 // name), kvr7.inf and kvr7.cfg, and unless left out the library x86_64\difxapi.dll,
@@ -215,9 +222,9 @@ private:
 };
 
 // Writes the window's area of the screen to `fileName` in the working
-// directory as a 24-bit BMP, once the window has painted. False when nothing
-// could be captured or written.
-bool saveScreenshot(HWND window, const wchar_t* fileName);
+// directory as a 24-bit BMP (saveScreenshot), once the window of the other
+// process has painted. False when nothing could be captured or written.
+bool savePaintedScreenshot(HWND window, const wchar_t* fileName);
 
 // What the progress window shows, read from outside.
 struct WindowState
@@ -239,6 +246,17 @@ bool readWindowState(HWND window, WindowState* state);
 // The progress window once its Finish button is visible (the run has ended and
 // waits for the user); null when that does not happen in time.
 HWND waitForFinishedWindow(const ProgramRun& run, DWORD timeoutMs = WINDOW_WAIT_MS);
+
+// The set-up of every check of a run that waits for the user: the program has
+// started, its progress window shows Finish, and (second form) what the window
+// shows has been read. The failure names the step that failed.
+::testing::AssertionResult finishedWindow(const ProgramRun& run, HWND* window);
+::testing::AssertionResult finishedWindowState(const ProgramRun& run, HWND* window,
+                                               WindowState* state);
+
+// What the user does last: the screenshot `screenshot` (none when null) is
+// written and Finish is pressed. The caller then waits for the run's end.
+void pressFinishButton(HWND window, const wchar_t* screenshot);
 
 // Posts WM_SYSCOMMAND SC_CLOSE, as the close box does.
 bool pressCloseBox(HWND window);

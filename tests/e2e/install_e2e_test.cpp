@@ -16,6 +16,7 @@
 #include "tests/e2e/e2e_support.h"
 #include "tools/device_registry.h"
 #include "tools/window_driver.h"
+#include "ui/control_ids.h"
 
 namespace {
 
@@ -79,16 +80,11 @@ std::wstring driverValue(const DeviceRecord& device, const wchar_t* name)
     return L"(missing)";
 }
 
-#define SKIP_WHERE_THE_PROGRAM_REFUSES()                                                           \
-    if (!programRunsHere())                                                                        \
-    GTEST_SKIP() << "the 32-bit program refuses to run on 64-bit Windows (exit code 1); "          \
-                    "install mode is covered by the 64-bit build"
-
 } // namespace
 
 TEST(Install, TheVirtualDeviceGetsTheSampleDriver)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("install mode");
     PackageTraces traces;
     VirtualDevice device(BOARD_ID, L"System");
     ASSERT_TRUE(device.ok()) << "cannot register the device, error " << device.error();
@@ -97,11 +93,9 @@ TEST(Install, TheVirtualDeviceGetsTheSampleDriver)
     ASSERT_TRUE(settings.setVersion(L"win7"));
 
     ProgramRun run(copy.program(), L"");
-    ASSERT_TRUE(run.started());
-    HWND window = waitForFinishedWindow(run);
-    ASSERT_NE(window, nullptr);
+    HWND window = nullptr;
     WindowState state;
-    ASSERT_TRUE(readWindowState(window, &state));
+    ASSERT_TRUE(finishedWindowState(run, &window, &state));
     EXPECT_EQ(state.status, DONE);
     EXPECT_TRUE(state.barVisible);
     EXPECT_EQ(state.barPosition, 10000);
@@ -110,9 +104,8 @@ TEST(Install, TheVirtualDeviceGetsTheSampleDriver)
     EXPECT_EQ(state.result, UPDATED);
     EXPECT_TRUE(state.resultVisible);
     EXPECT_FALSE(state.restartVisible) << "Wine's installer never asks for a restart";
-    EXPECT_EQ(state.focusId, IDOK);
-    EXPECT_TRUE(saveScreenshot(window, L"e2e_install_device_updated.bmp"));
-    EXPECT_TRUE(clickButton(window, IDOK));
+    EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
+    pressFinishButton(window, L"e2e_install_device_updated.bmp");
     const RunResult result = run.finish();
     EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
     EXPECT_EQ(result.exitCode, 0u);
@@ -155,7 +148,7 @@ const wchar_t* const SAMPLE_IDS[] = {L"ROOT\\KVR7_BOARD", L"KVR7\\COMPAT_BOARD"}
 
 TEST(Install, OutcomesOfTheUpdateCall)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("install mode");
     const ScriptedCase cases[] = {
         {"no device for either ID",
          "",
@@ -234,22 +227,17 @@ TEST(Install, OutcomesOfTheUpdateCall)
         ASSERT_TRUE(run.started());
         if (!c.noPause)
         {
-            HWND window = waitForFinishedWindow(run);
-            ASSERT_NE(window, nullptr);
+            HWND window = nullptr;
             WindowState state;
-            ASSERT_TRUE(readWindowState(window, &state));
+            ASSERT_TRUE(finishedWindowState(run, &window, &state));
             EXPECT_EQ(state.status, DONE);
             EXPECT_TRUE(state.barVisible);
             EXPECT_EQ(state.barPosition, c.barPosition);
             EXPECT_EQ(state.result, c.result);
             EXPECT_TRUE(state.resultVisible);
             EXPECT_EQ(state.restartVisible, c.restart);
-            EXPECT_EQ(state.focusId, IDOK);
-            if (c.screenshot)
-            {
-                EXPECT_TRUE(saveScreenshot(window, c.screenshot));
-            }
-            EXPECT_TRUE(clickButton(window, IDOK));
+            EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
+            pressFinishButton(window, c.screenshot);
         }
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
@@ -276,7 +264,7 @@ TEST(Install, OutcomesOfTheUpdateCall)
 
 TEST(Install, EarlyEndings)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("install mode");
     struct Case
     {
         const char* name;
@@ -297,23 +285,17 @@ TEST(Install, EarlyEndings)
             copy.writeBytes(L"given.inf", c.inf);
         const std::wstring inf = copy.file(L"given.inf");
         ProgramRun run(copy.program(), inf);
-        ASSERT_TRUE(run.started());
-        HWND window = waitForFinishedWindow(run);
-        ASSERT_NE(window, nullptr);
+        HWND window = nullptr;
         WindowState state;
-        ASSERT_TRUE(readWindowState(window, &state));
+        ASSERT_TRUE(finishedWindowState(run, &window, &state));
         std::wstring status = c.status;
         status.replace(status.find(L"%s"), 2, inf);
         EXPECT_EQ(state.status, status);
         EXPECT_FALSE(state.barVisible);
         EXPECT_FALSE(state.resultVisible);
         EXPECT_FALSE(state.restartVisible);
-        EXPECT_EQ(state.focusId, IDOK);
-        if (c.screenshot)
-        {
-            EXPECT_TRUE(saveScreenshot(window, c.screenshot));
-        }
-        EXPECT_TRUE(clickButton(window, IDOK));
+        EXPECT_EQ(state.focusId, ID_FINISH_BUTTON);
+        pressFinishButton(window, c.screenshot);
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
         EXPECT_EQ(result.exitCode, c.exitCode);
@@ -325,7 +307,7 @@ TEST(Install, EarlyEndings)
 // the default INF and the library are found beside the program all the same.
 TEST(Install, AProgramFolderWithABlankInItsName)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("install mode");
     PackageTraces traces;
     InstallCopy copy(true, uniqueExeName(L"install_blank"), L"KVR7 Driver Kit");
     ProgramSettings settings(copy.exeName());

@@ -77,12 +77,10 @@ TEST(Platform, The32BitProgramRefusesOn64BitWindows)
     folder.copyIn(distFile(L"kvr7.inf"), L"kvr7.inf");
     {
         ProgramRun run(program, L"");
-        ASSERT_TRUE(run.started());
-        HWND window = waitForFinishedWindow(run);
-        ASSERT_NE(window, nullptr);
+        HWND window = nullptr;
+        ASSERT_TRUE(finishedWindow(run, &window));
         expectRefusal(window, WOW64);
-        EXPECT_TRUE(saveScreenshot(window, L"e2e_refused_64bit_windows.bmp"));
-        EXPECT_TRUE(clickButton(window, IDOK));
+        pressFinishButton(window, L"e2e_refused_64bit_windows.bmp");
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
         EXPECT_EQ(result.exitCode, 1u);
@@ -107,12 +105,10 @@ TEST(Platform, WindowsNt4GetsTheFirstRefusal)
     ProgramSettings settings(copy.exeName());
     ASSERT_TRUE(settings.setVersion(L"nt40"));
     ProgramRun run(copy.program(), L"");
-    ASSERT_TRUE(run.started());
-    HWND window = waitForFinishedWindow(run);
-    ASSERT_NE(window, nullptr);
+    HWND window = nullptr;
+    ASSERT_TRUE(finishedWindow(run, &window));
     expectRefusal(window, TOO_OLD);
-    EXPECT_TRUE(saveScreenshot(window, L"e2e_refused_nt40.bmp"));
-    EXPECT_TRUE(clickButton(window, IDOK));
+    pressFinishButton(window, L"e2e_refused_nt40.bmp");
     const RunResult result = run.finish();
     EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
     EXPECT_EQ(result.exitCode, 1u);
@@ -126,11 +122,9 @@ TEST(Platform, Windows2000Passes)
     ProgramSettings settings(copy.exeName());
     ASSERT_TRUE(settings.setVersion(L"win2k"));
     ProgramRun run(copy.program(), inf);
-    ASSERT_TRUE(run.started());
-    HWND window = waitForFinishedWindow(run);
-    ASSERT_NE(window, nullptr);
+    HWND window = nullptr;
     WindowState state;
-    ASSERT_TRUE(readWindowState(window, &state));
+    ASSERT_TRUE(finishedWindowState(run, &window, &state));
     // Past the version check, the 32-bit program on 64-bit Windows meets the
     // WOW64 refusal; otherwise the INF is read: it lists no IDs.
     EXPECT_EQ(state.status, programRunsHere() ? L"Searching for hardware... Done" : WOW64);
@@ -169,11 +163,9 @@ TEST(Ending, FinishCloseBoxAndWmCloseEndWithTheStoredExitCode)
     {
         SCOPED_TRACE(way.name);
         ProgramRun run(copy.program(), L"no_such_file.inf");
-        ASSERT_TRUE(run.started());
-        HWND window = waitForFinishedWindow(run);
-        ASSERT_NE(window, nullptr);
+        HWND window = nullptr;
         WindowState state;
-        ASSERT_TRUE(readWindowState(window, &state));
+        ASSERT_TRUE(finishedWindowState(run, &window, &state));
         EXPECT_EQ(state.status, status);
         // Still there a while later: only the user ends it.
         Sleep(300);

@@ -12,31 +12,23 @@
 #include "tests/e2e/e2e_support.h"
 #include "tools/window_driver.h"
 
-#define SKIP_WHERE_THE_PROGRAM_REFUSES()                                                           \
-    if (!programRunsHere())                                                                        \
-    GTEST_SKIP() << "the 32-bit program refuses to run on 64-bit Windows (exit code 1); "          \
-                    "pre-install mode is covered by the 64-bit build"
-
 TEST(Preinstall, ThePackageIsStaged)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("pre-install mode");
     PackageTraces traces;
     ASSERT_TRUE(PackageTraces::stagedCopies().empty());
     InstallCopy copy;
     ProgramRun run(copy.program(), L"-preinstall");
-    ASSERT_TRUE(run.started());
-    HWND window = waitForFinishedWindow(run);
-    ASSERT_NE(window, nullptr);
+    HWND window = nullptr;
     WindowState state;
-    ASSERT_TRUE(readWindowState(window, &state));
+    ASSERT_TRUE(finishedWindowState(run, &window, &state));
     EXPECT_EQ(state.status, L"Preinstalling driver... Done");
     EXPECT_EQ(state.result, L"The driver was successfully installed.");
     EXPECT_TRUE(state.resultVisible);
     EXPECT_FALSE(state.barVisible);
     EXPECT_FALSE(state.restartVisible);
     EXPECT_EQ(state.focusId, IDOK);
-    EXPECT_TRUE(saveScreenshot(window, L"e2e_preinstall_staged.bmp"));
-    EXPECT_TRUE(clickButton(window, IDOK));
+    pressFinishButton(window, L"e2e_preinstall_staged.bmp");
     const RunResult result = run.finish();
     EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
     EXPECT_EQ(result.exitCode, 0u);
@@ -48,22 +40,19 @@ TEST(Preinstall, ThePackageIsStaged)
 
 TEST(Preinstall, WithoutTheLibraryFolderTheLoadFails)
 {
-    SKIP_WHERE_THE_PROGRAM_REFUSES();
+    SKIP_WHERE_THE_PROGRAM_REFUSES("pre-install mode");
     InstallCopy copy(false);
     {
         ProgramRun run(copy.program(), L"-preinstall");
-        ASSERT_TRUE(run.started());
-        HWND window = waitForFinishedWindow(run);
-        ASSERT_NE(window, nullptr);
+        HWND window = nullptr;
         WindowState state;
-        ASSERT_TRUE(readWindowState(window, &state));
+        ASSERT_TRUE(finishedWindowState(run, &window, &state));
         EXPECT_EQ(state.status, L"Preinstalling driver...");
         EXPECT_EQ(state.result, L"Failed to load difxapi.dll, GetLastError=126(0x7e)");
         EXPECT_TRUE(state.resultVisible);
         EXPECT_FALSE(state.barVisible);
         EXPECT_EQ(state.focusId, IDOK);
-        EXPECT_TRUE(saveScreenshot(window, L"e2e_preinstall_no_library.bmp"));
-        EXPECT_TRUE(clickButton(window, IDOK));
+        pressFinishButton(window, L"e2e_preinstall_no_library.bmp");
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
         EXPECT_EQ(result.exitCode, 8u);

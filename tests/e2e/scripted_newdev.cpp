@@ -20,6 +20,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/support/file_bytes.h"
+
 namespace {
 
 const DWORD NO_SUCH_DEVINST = 0xE000020B;
@@ -49,18 +51,7 @@ std::string utf8(const wchar_t* text)
 
 std::string readScript()
 {
-    std::string bytes;
-    const std::wstring path = programFolder() + L"\\newdev_script.txt";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
+    return readFileBytes(programFolder() + L"\\newdev_script.txt");
 }
 
 void recordCall(const std::string& line)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/wformat.h"
+#include "base/path.h"
 #include "inf/inf_file.h"
 #include "tests/inf/inf_test_support.h"
 #include "tests/support/temp_folder.h"
@@ -210,7 +211,7 @@ TEST_F(InfFileTest, VersionQueryFailureEndsOpenSilently)
 {
     CInfFile inf;
     ASSERT_EQ(SETUP_OK, inf.open(m_path.c_str()));
-    g_infApi.GetVersionExW = failingVersion;
+    g_baseApi.GetVersionExW = failingVersion;
     DebugOutputCapture capture;
     EXPECT_EQ(SETUP_PLATFORM_ERROR, inf.open(m_folder.file(L"other.inf").c_str()));
     EXPECT_TRUE(capture.lines().empty());

@@ -46,8 +46,12 @@ HMODULE WINAPI fakeModuleHandle(LPCWSTR name)
     return FAKE_KERNEL;
 }
 
+// Lookups in the described kernel are logged and answered here; those in the
+// libraries the INF seam loads (setupapi) are the real ones.
 FARPROC WINAPI fakeProcAddress(HMODULE module, LPCSTR name)
 {
+    if (module != FAKE_KERNEL)
+        return ::GetProcAddress(module, name);
     seamLog().procNames.push_back(name ? name : "(null)");
     if (module != FAKE_KERNEL || !g_nativeQuery || std::strcmp(name, "GetNativeSystemInfo") != 0)
         return nullptr;
@@ -83,10 +87,13 @@ void describeSystem(const SystemDescription& system, bool nativeQuery)
 {
     g_system = system;
     g_nativeQuery = nativeQuery;
-    g_infApi.GetVersionExW = fakeGetVersionEx;
-    g_infApi.GetModuleHandleW = fakeModuleHandle;
-    g_infApi.GetProcAddress = fakeProcAddress;
-    g_infApi.GetSystemInfo = fakeSystemInfo;
+    // setupapi is loaded through the base seam on first use: that happens here,
+    // before the seam describes another system, so that no test sees it.
+    g_infApi.SetupOpenInfFileW(L"", nullptr, INF_STYLE_WIN4, nullptr);
+    g_baseApi.GetVersionExW = fakeGetVersionEx;
+    g_baseApi.GetModuleHandleW = fakeModuleHandle;
+    g_baseApi.GetProcAddress = fakeProcAddress;
+    g_baseApi.GetSystemInfo = fakeSystemInfo;
     seamLog() = SeamLog();
 }
 

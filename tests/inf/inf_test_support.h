@@ -1,6 +1,6 @@
 // inf_test_support.h
-// Shared pieces of the INF reader's tests: a guard that restores the INF seam, a
-// described system (version, product type, suite mask, native architecture)
+// Shared pieces of the INF reader's tests: guards that restore the reader's two
+// seams, a described system (version, product type, suite mask, native architecture)
 // served through the seam, counters of opened and closed INF handles, and the
 // INF fixtures' common parts.
 #pragma once
@@ -10,19 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "base/base_platform.h"
 #include "inf/inf_platform.h"
+#include "tests/support/seam_guard.h"
 
-// Restores every entry of g_infApi when it goes away.
-class InfApiGuard
+// The seams the INF reader goes through: the INF services, and the base seam
+// that describes the system. Both are put back when this goes away.
+struct InfApiGuard
 {
-public:
-    InfApiGuard() : m_saved(g_infApi) {}
-    ~InfApiGuard() { g_infApi = m_saved; }
-    InfApiGuard(const InfApiGuard&) = delete;
-    InfApiGuard& operator=(const InfApiGuard&) = delete;
-
-private:
-    InfApi m_saved;
+    SeamGuard<InfApi> inf{g_infApi};
+    SeamGuard<BaseApi> base{g_baseApi};
 };
 
 struct SystemDescription

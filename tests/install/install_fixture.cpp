@@ -5,14 +5,17 @@
 
 #include <commctrl.h>
 
-#include "app/platform_check.h"
+#include <string>
 
 namespace installtest {
 
 namespace {
 
 DWORD g_majorVersion = 10;
-PlatformCheckApi g_savedCheckApi;
+FARPROC(WINAPI* g_libraryLookup)(HMODULE, LPCSTR) = ::GetProcAddress;
+
+// Stands for kernel32 in the presented system.
+HMODULE const PRESENTED_KERNEL = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x4b320000));
 
 BOOL WINAPI presentedVersion(LPOSVERSIONINFOW info)
 {
@@ -21,11 +24,24 @@ BOOL WINAPI presentedVersion(LPOSVERSIONINFOW info)
     return TRUE;
 }
 
-// No IsWow64Process: the check then takes the process for a native one.
-FARPROC WINAPI noWow64Lookup(HMODULE, LPCSTR)
+HMODULE WINAPI presentedModule(LPCWSTR)
 {
-    SetLastError(ERROR_PROC_NOT_FOUND);
-    return nullptr;
+    return PRESENTED_KERNEL;
+}
+
+// The presented kernel has no IsWow64Process (the check then takes the process
+// for a native one) and otherwise the real kernel's entry points; lookups in any
+// other module go to the test's library lookup.
+FARPROC WINAPI presentedLookup(HMODULE module, LPCSTR name)
+{
+    if (module != PRESENTED_KERNEL)
+        return g_libraryLookup(module, name);
+    if (std::string(name) == "IsWow64Process")
+    {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
+    return ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name);
 }
 
 } // namespace
@@ -54,7 +70,7 @@ bool finishHasFocus(HWND window)
 
 void WindowTest::SetUp()
 {
-    g_savedCheckApi = g_platformCheckApi;
+    g_libraryLookup = ::GetProcAddress;
     m_wnd.reset(new CSetupWnd(L"KVR7 Driver Installer"));
     ASSERT_NE(nullptr, hwnd());
 }
@@ -62,7 +78,6 @@ void WindowTest::SetUp()
 void WindowTest::TearDown()
 {
     m_wnd.reset();
-    g_platformCheckApi = g_savedCheckApi;
 }
 
 HWND WindowTest::hwnd() const
@@ -73,8 +88,14 @@ HWND WindowTest::hwnd() const
 void WindowTest::presentSystem(DWORD major)
 {
     g_majorVersion = major;
-    g_platformCheckApi.GetVersionExW = presentedVersion;
-    g_platformCheckApi.GetProcAddress = noWow64Lookup;
+    m_baseSeam->GetVersionExW = presentedVersion;
+    m_baseSeam->GetModuleHandleW = presentedModule;
+    m_baseSeam->GetProcAddress = presentedLookup;
+}
+
+void WindowTest::lookUpLibraryWith(FARPROC(WINAPI* lookup)(HMODULE, LPCSTR))
+{
+    g_libraryLookup = lookup;
 }
 
 } // namespace installtest

@@ -11,6 +11,10 @@
 #include <memory>
 #include <string>
 
+#include "base/base_platform.h"
+#include "install/install_platform.h"
+#include "tests/support/seam_guard.h"
+#include "ui/control_ids.h"
 #include "ui/setup_window.h"
 
 namespace installtest {
@@ -18,11 +22,11 @@ namespace installtest {
 // Control IDs of the window, as a user's tools see them.
 enum : int
 {
-    FINISH = 1,
-    STATUS = 2,
-    PROGRESS = 3,
-    RESULT = 4,
-    RESTART = 5,
+    FINISH = ID_FINISH_BUTTON,
+    STATUS = ID_STATUS_LINE,
+    PROGRESS = ID_PROGRESS_BAR,
+    RESULT = ID_RESULT_LINE,
+    RESTART = ID_RESTART_NOTE,
 };
 
 std::wstring controlText(HWND window, int id);
@@ -43,7 +47,13 @@ protected:
 
     // Makes the platform check see Windows of `major` version, not under WOW64.
     void presentSystem(DWORD major);
+    // Entry points of modules other than the presented kernel are looked up
+    // with `lookup` (the real GetProcAddress until a test says otherwise).
+    void lookUpLibraryWith(FARPROC(WINAPI* lookup)(HMODULE, LPCSTR));
 
+    // Both seams of the operations, put back after each test.
+    SeamGuard<BaseApi> m_baseSeam{g_baseApi};
+    SeamGuard<InstallApi> m_installSeam{g_installApi};
     std::unique_ptr<CSetupWnd> m_wnd;
     int32_t m_exitCode = -1;
 };

@@ -95,18 +95,11 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        m_saved = g_installApi;
-        g_installApi.UpdateDriverForPlugAndPlayDevicesW = scriptedUpdate;
+        m_installSeam->UpdateDriverForPlugAndPlayDevicesW = scriptedUpdate;
         g_answers.clear();
         g_calls.clear();
         presentSystem(10);
     }
-    void TearDown() override
-    {
-        g_installApi = m_saved;
-        WindowTest::TearDown();
-    }
-
     // Installs from a package listing `lines`; returns the operation's result.
     int run(const std::string& lines, std::vector<Answer> answers, int noPause = 0)
     {
@@ -137,7 +130,6 @@ protected:
 
     TempFolder m_folder;
     std::wstring m_infPath;
-    InstallApi m_saved;
 };
 
 } // namespace

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "install/difx_api.h"
+#include "difx_interface/difx_api.h"
 #include "install/install_platform.h"
 #include "tests/install/install_fixture.h"
 
@@ -107,10 +107,9 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        m_saved = g_installApi;
-        g_installApi.LoadLibraryExW = fakeLoadLibrary;
-        g_installApi.GetProcAddress = fakeGetProcAddress;
-        g_installApi.FreeLibrary = fakeFreeLibrary;
+        m_baseSeam->LoadLibraryExW = fakeLoadLibrary;
+        lookUpLibraryWith(fakeGetProcAddress);
+        m_baseSeam->FreeLibrary = fakeFreeLibrary;
         g_script = LibraryScript();
         g_events.clear();
         g_loadedPath.clear();
@@ -122,18 +121,10 @@ protected:
         g_window = hwnd();
         presentSystem(6);
     }
-    void TearDown() override
-    {
-        g_installApi = m_saved;
-        WindowTest::TearDown();
-    }
-
     int run(int noPause = 0, const wchar_t* folder = L"C:\\pkg")
     {
         return m_wnd->preinstall(CWStr(L"C:\\pkg\\kvr7.inf"), CWStr(folder), noPause, &m_exitCode);
     }
-
-    InstallApi m_saved;
 };
 
 const std::vector<std::wstring> FULL_RUN = {

@@ -1,5 +1,5 @@
 // test_support.cpp
-// Debugger output capture, CWStr helpers and file reading for the test programs.
+// Debugger output capture and CWStr helpers for the test programs.
 
 #include "tests/support/test_support.h"
 
@@ -20,15 +20,14 @@ void WINAPI captureOutput(LPCWSTR text)
 
 } // namespace
 
-DebugOutputCapture::DebugOutputCapture() : m_saved(g_traceApi)
+DebugOutputCapture::DebugOutputCapture() : m_seam(g_baseApi)
 {
     capturedLines().clear();
-    g_traceApi.OutputDebugStringW = captureOutput;
+    m_seam->OutputDebugStringW = captureOutput;
 }
 
 DebugOutputCapture::~DebugOutputCapture()
 {
-    g_traceApi = m_saved;
 }
 
 const std::vector<std::wstring>& DebugOutputCapture::lines() const
@@ -69,19 +68,4 @@ std::vector<std::wstring> items(const CWStrArray& array)
     if (std::wcslen(value.c_str()) != value.length())
         return ::testing::AssertionFailure() << "NUL before position " << value.length();
     return ::testing::AssertionSuccess();
-}
-
-std::string readFileBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
 }

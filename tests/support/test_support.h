@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "base/trace.h"
+#include "base/base_platform.h"
 #include "base/wstr.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/seam_guard.h"
 
 // While alive, every trace line goes to lines() instead of the debugger output.
 class DebugOutputCapture
@@ -24,16 +26,13 @@ public:
     void clear();
 
 private:
-    TraceApi m_saved;
+    SeamGuard<BaseApi> m_seam;
 };
 
 inline std::wstring str(const CWStr& value)
 {
     return std::wstring(value.c_str(), static_cast<size_t>(value.length()));
 }
-
-// The whole content of a file, as bytes; empty when it cannot be read.
-std::string readFileBytes(const std::wstring& path);
 
 // Why 32-bit programs cannot run on this machine, as the test scripts found
 // (KVR7_NO_WIN32_REASON, which Wine passes on from the Unix environment); empty

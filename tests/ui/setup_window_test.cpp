@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "install/preinstall_log.h"
 #include "tests/ui/window_probe.h"
+#include "ui/control_ids.h"
 #include "ui/setup_window.h"
 
 namespace {
@@ -136,10 +138,10 @@ TEST_F(SetupWindowTest, FiveHiddenControlsInCreationOrder)
     }
 
     PBRANGE range = {-1, -1};
-    SendMessageW(control(3), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    SendMessageW(control(ID_PROGRESS_BAR), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
     EXPECT_EQ(0, range.iLow);
     EXPECT_EQ(10000, range.iHigh);
-    EXPECT_EQ(0, SendMessageW(control(3), PBM_GETPOS, 0, 0));
+    EXPECT_EQ(0, SendMessageW(control(ID_PROGRESS_BAR), PBM_GETPOS, 0, 0));
 }
 
 TEST_F(SetupWindowTest, OperationsShowTheirControlAndNoOtherAndNeverHideOne)
@@ -153,14 +155,15 @@ TEST_F(SetupWindowTest, OperationsShowTheirControlAndNoOtherAndNeverHideOne)
     const Step steps[] = {
         {"setProgress while hidden", [](CSetupWnd& w) { w.setProgress(1234); }, 0},
         {"repaint", [](CSetupWnd& w) { w.repaint(); }, 0},
-        {"setStatusLine", [](CSetupWnd& w) { w.setStatusLine(L"Searching for hardware..."); }, 2},
-        {"showProgressBar", [](CSetupWnd& w) { w.showProgressBar(); }, 3},
-        {"setResultLine", [](CSetupWnd& w) { w.setResultLine(L"Driver installed."); }, 4},
-        {"showRestartNote", [](CSetupWnd& w) { w.showRestartNote(); }, 5},
+        {"setStatusLine", [](CSetupWnd& w) { w.setStatusLine(L"Searching for hardware..."); }, ID_STATUS_LINE},
+        {"showProgressBar", [](CSetupWnd& w) { w.showProgressBar(); }, ID_PROGRESS_BAR},
+        {"setResultLine", [](CSetupWnd& w) { w.setResultLine(L"Driver installed."); }, ID_RESULT_LINE},
+        {"showRestartNote", [](CSetupWnd& w) { w.showRestartNote(); }, ID_RESTART_NOTE},
         {"setStatusLine again", [](CSetupWnd& w) { w.setStatusLine(L"Second"); }, 0},
-        {"showFinishButton", [](CSetupWnd& w) { w.showFinishButton(); }, 1},
+        {"showFinishButton", [](CSetupWnd& w) { w.showFinishButton(); }, ID_FINISH_BUTTON},
     };
-    const int ids[] = {1, 2, 3, 4, 5};
+    const int ids[] = {ID_FINISH_BUTTON, ID_STATUS_LINE, ID_PROGRESS_BAR, ID_RESULT_LINE,
+                       ID_RESTART_NOTE};
     std::vector<int> visible;
     for (const Step& step : steps)
     {
@@ -174,15 +177,15 @@ TEST_F(SetupWindowTest, OperationsShowTheirControlAndNoOtherAndNeverHideOne)
                 << "after " << step.name << ", control " << id;
         }
     }
-    EXPECT_EQ(std::wstring(L"Second"), windowText(control(2)));
-    EXPECT_EQ(std::wstring(L"Driver installed."), windowText(control(4)));
+    EXPECT_EQ(std::wstring(L"Second"), windowText(control(ID_STATUS_LINE)));
+    EXPECT_EQ(std::wstring(L"Driver installed."), windowText(control(ID_RESULT_LINE)));
     EXPECT_EQ(std::wstring(L"NOTE: The driver will not be fully updated until you restart your "
                            L"computer."),
-              windowText(control(5)));
-    EXPECT_EQ(std::wstring(L"&Finish"), windowText(control(1)));
+              windowText(control(ID_RESTART_NOTE)));
+    EXPECT_EQ(std::wstring(L"&Finish"), windowText(control(ID_FINISH_BUTTON)));
     EXPECT_EQ(std::wstring(CAPTION), windowText(m_hwnd));
-    EXPECT_EQ(1234, SendMessageW(control(3), PBM_GETPOS, 0, 0));
-    EXPECT_EQ(control(1), GetFocus());
+    EXPECT_EQ(1234, SendMessageW(control(ID_PROGRESS_BAR), PBM_GETPOS, 0, 0));
+    EXPECT_EQ(control(ID_FINISH_BUTTON), GetFocus());
 }
 
 TEST_F(SetupWindowTest, SetProgressMovesTheBar)
@@ -191,7 +194,7 @@ TEST_F(SetupWindowTest, SetProgressMovesTheBar)
     for (int position : {0, 1, 2500, 9999, 10000, 3})
     {
         m_window->setProgress(position);
-        EXPECT_EQ(position, SendMessageW(control(3), PBM_GETPOS, 0, 0));
+        EXPECT_EQ(position, SendMessageW(control(ID_PROGRESS_BAR), PBM_GETPOS, 0, 0));
     }
 }
 
@@ -204,7 +207,8 @@ TEST_F(SetupWindowTest, RepaintAndLogCallbackPaintPendingAreasNow)
         std::function<void()> paint;
     } cases[] = {
         {"repaint", [this] { m_window->repaint(); }},
-        {"difxLogCallback", [this] { difxLogCallback(DIFXAPI_ERROR, 0xE0000203, L"event", m_window.get()); }},
+        {"difxLogCallback",
+         [this] { difxLogCallback(DIFXAPI_ERROR, 0xE0000203, L"event", m_window.get()); }},
     };
     for (const auto& c : cases)
     {
@@ -233,23 +237,23 @@ TEST(SetupWindowClose, FinishAndCloseRequestsDestroyTheWindowAndNothingElseDoes)
     const Case cases[] = {
         {"WM_CLOSE", [](HWND w) { SendMessageW(w, WM_CLOSE, 0, 0); }, true},
         {"Alt+F4 (SC_CLOSE)", [](HWND w) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, true},
-        {"click on Finish", [](HWND w) { SendMessageW(GetDlgItem(w, 1), BM_CLICK, 0, 0); }, true},
+        {"click on Finish", [](HWND w) { SendMessageW(GetDlgItem(w, ID_FINISH_BUTTON), BM_CLICK, 0, 0); }, true},
         {"BN_CLICKED from ID 1",
          [](HWND w) {
              SendMessageW(w, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED),
-                          reinterpret_cast<LPARAM>(GetDlgItem(w, 1)));
+                          reinterpret_cast<LPARAM>(GetDlgItem(w, ID_FINISH_BUTTON)));
          },
          true},
         {"BN_CLICKED from ID 2",
          [](HWND w) {
              SendMessageW(w, WM_COMMAND, MAKEWPARAM(2, BN_CLICKED),
-                          reinterpret_cast<LPARAM>(GetDlgItem(w, 2)));
+                          reinterpret_cast<LPARAM>(GetDlgItem(w, ID_STATUS_LINE)));
          },
          false},
         {"BN_DOUBLECLICKED from ID 1",
          [](HWND w) {
              SendMessageW(w, WM_COMMAND, MAKEWPARAM(1, BN_DOUBLECLICKED),
-                          reinterpret_cast<LPARAM>(GetDlgItem(w, 1)));
+                          reinterpret_cast<LPARAM>(GetDlgItem(w, ID_FINISH_BUTTON)));
          },
          false},
         {"WM_QUERYENDSESSION", [](HWND w) { SendMessageW(w, WM_QUERYENDSESSION, 0, 0); }, false},
@@ -312,7 +316,7 @@ protected:
         setMainWindow(m_window);
         m_window->setStatusLine(L"Done");
         m_window->showFinishButton();
-        PostMessageW(GetDlgItem(m_window->hwnd(), 1), BM_CLICK, 0, 0);
+        PostMessageW(GetDlgItem(m_window->hwnd(), ID_FINISH_BUTTON), BM_CLICK, 0, 0);
         return true;
     }
 

@@ -1,9 +1,12 @@
 // window_probe.h
 // Helpers for window tests: message pumping, child lookup in z-order, rectangles
-// relative to the parent's client area, and screen captures written as BMP files.
+// relative to the parent's client area (screen pixels and screenshots:
+// tests/support/screenshot.h).
 #pragma once
 
 #include <windows.h>
+
+#include "tests/support/screenshot.h"
 
 #include <string>
 #include <vector>
@@ -19,11 +22,3 @@ RECT rectInParent(HWND child);
 
 std::wstring windowText(HWND window);
 std::wstring className(HWND window);
-
-// The pixels of `rect` (screen coordinates) as 0x00RRGGBB values, row by row,
-// read back from the screen. Empty when the screen cannot be read.
-std::vector<DWORD> capturePixels(const RECT& rect);
-
-// Writes the window's screen area to `fileName` (24-bit BMP). Returns false when
-// nothing could be captured or written.
-bool saveScreenshot(HWND window, const wchar_t* fileName);

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform_check.h"
+#include "base/base_platform.h"
+#include "tests/support/seam_guard.h"
+#include "ui/control_ids.h"
 #include "ui/setup_window.h"
 
 namespace {
@@ -96,17 +98,12 @@ protected:
     {
         INITCOMMONCONTROLSEX init = {sizeof(init), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);
-        m_saved = g_platformCheckApi;
         m_window.reset(new CSetupWnd(L"KVR7 Driver Installer"));
     }
 
-    void TearDown() override
-    {
-        g_platformCheckApi = m_saved;
-        m_window.reset();
-    }
+    void TearDown() override { m_window.reset(); }
 
-    HWND statusLine() const { return GetDlgItem(m_window->hwnd(), 2); }
+    HWND statusLine() const { return GetDlgItem(m_window->hwnd(), ID_STATUS_LINE); }
 
     std::wstring statusText() const
     {
@@ -115,7 +112,17 @@ protected:
         return buffer;
     }
 
-    PlatformCheckApi m_saved = {};
+    // Serves the fake system through the seam: the version, the kernel module
+    // and its IsWow64Process, the process.
+    void presentFakeSystem()
+    {
+        m_seam->GetVersionExW = fakeGetVersionEx;
+        m_seam->GetModuleHandleW = fakeGetModuleHandle;
+        m_seam->GetProcAddress = fakeGetProcAddress;
+        m_seam->GetCurrentProcess = fakeGetCurrentProcess;
+    }
+
+    SeamGuard<BaseApi> m_seam{g_baseApi};
     std::unique_ptr<CSetupWnd> m_window;
 };
 
@@ -160,8 +167,7 @@ TEST_F(PlatformCheckTest, RefusesOldWindowsAndWow64AndPassesTheRest)
         g_system.wow64CallResult = c.wow64CallResult;
         g_system.wow64Flag = c.wow64Flag;
         g_system.flagOnEntry = 99;
-        g_platformCheckApi = {fakeGetVersionEx, fakeGetModuleHandle, fakeGetProcAddress,
-                              fakeGetCurrentProcess};
+        presentFakeSystem();
 
         int32_t exitCode = 0;
         EXPECT_EQ(c.expectedResult, m_window->checkPlatform(&exitCode));
@@ -191,7 +197,7 @@ TEST_F(PlatformCheckTest, RefusesOldWindowsAndWow64AndPassesTheRest)
             EXPECT_FALSE(IsWindowVisible(statusLine()));
         }
         // The check shows nothing but the status line.
-        for (int id : {1, 3, 4, 5})
+        for (int id : {ID_FINISH_BUTTON, ID_PROGRESS_BAR, ID_RESULT_LINE, ID_RESTART_NOTE})
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_window->hwnd(), id))) << "control " << id;
     }
 }
@@ -203,8 +209,7 @@ TEST_F(PlatformCheckTest, LeavesTheExitCodeAsItWasWhenItPasses)
     g_system.major = 6;
     g_system.hasIsWow64Process = true;
     g_system.wow64CallResult = TRUE;
-    g_platformCheckApi = {fakeGetVersionEx, fakeGetModuleHandle, fakeGetProcAddress,
-                          fakeGetCurrentProcess};
+    presentFakeSystem();
     int32_t exitCode = 42;
     EXPECT_EQ(1, m_window->checkPlatform(&exitCode));
     EXPECT_EQ(42, exitCode);

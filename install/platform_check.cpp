@@ -2,14 +2,11 @@
 // CSetupWnd::checkPlatform: refuses Windows before Windows 2000 and a 32-bit
 // build running under WOW64, in the status line and with exit code 1.
 
-#include "app/platform_check.h"
-
-#include "app/exit_codes.h"
-#include "app/platform_check_texts.h"
+#include "base/base_platform.h"
+#include "base/exit_codes.h"
+#include "install/install_platform.h"
+#include "install/platform_check_texts.h"
 #include "ui/setup_window.h"
-
-PlatformCheckApi g_platformCheckApi = {::GetVersionExW, ::GetModuleHandleW, ::GetProcAddress,
-                                       ::GetCurrentProcess};
 
 namespace {
 
@@ -27,7 +24,7 @@ int CSetupWnd::checkPlatform(int32_t* exitCode)
 
     OSVERSIONINFOEXW version = {};
     version.dwOSVersionInfoSize = sizeof(version);
-    if (!g_platformCheckApi.GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&version)) ||
+    if (!g_baseApi.GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&version)) ||
         version.dwMajorVersion < OLDEST_MAJOR_VERSION)
     {
         refusal = TEXT_WINDOWS_TOO_OLD;
@@ -35,14 +32,14 @@ int CSetupWnd::checkPlatform(int32_t* exitCode)
     else
     {
         // kernel32 is always loaded; its handle is borrowed, not owned.
-        HMODULE kernel = g_platformCheckApi.GetModuleHandleW(L"kernel32.dll");
-        IsWow64ProcessFn isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
-            reinterpret_cast<void*>(g_platformCheckApi.GetProcAddress(kernel, "IsWow64Process")));
+        HMODULE kernel = g_baseApi.GetModuleHandleW(L"kernel32.dll");
+        const IsWow64ProcessFn isWow64Process =
+            entryPoint<IsWow64ProcessFn>(g_baseApi.GetProcAddress(kernel, "IsWow64Process"));
         if (!isWow64Process)
             return 1;
         // A failed call leaves the flag false: that counts as not under WOW64.
         BOOL wow64 = FALSE;
-        isWow64Process(g_platformCheckApi.GetCurrentProcess(), &wow64);
+        isWow64Process(g_baseApi.GetCurrentProcess(), &wow64);
         if (!wow64)
             return 1;
         refusal = TEXT_WINDOWS_64_BIT;

@@ -1,12 +1,15 @@
 // difx_api.h
-// The driver-package library ("difxapi.dll") as its callers see it: its two
-// entry points, the log callback type, the flag bits and the result codes that
-// mingw-w64's headers do not declare. The declarations follow the library's
-// published signatures; the library is always loaded at run time, so callers use
-// the function-pointer types, never an import library.
+// The driver-package library ("difxapi.dll") as the installer and the stand-in
+// library that plays it both see it: its two entry points, the log callback
+// type, the flag bits and the result codes that mingw-w64's headers do not
+// declare. The declarations follow the library's published signatures; the
+// library is always loaded at run time, so callers use the function-pointer
+// types, never an import library.
 #pragma once
 
 #include <windows.h>
+
+#include <setupapi.h>
 
 // Kinds of log event the library hands to its log callback.
 typedef enum
@@ -37,13 +40,8 @@ typedef DWORD(WINAPI* DriverPackagePreinstallW_t)(PCWSTR DriverPackageInfPath, D
 typedef VOID(WINAPI* SetDifxLogCallbackW_t)(DIFXAPILOGCALLBACK_W LogCallback,
                                             PVOID CallbackContext);
 
-#ifdef KVR7_DIFXAPI_EXPORTS
-// Only the library's own sources see the declarations of its exports.
-extern "C" DWORD WINAPI DriverPackagePreinstallW(PCWSTR DriverPackageInfPath, DWORD Flags);
-extern "C" VOID WINAPI SetDifxLogCallbackW(DIFXAPILOGCALLBACK_W LogCallback, PVOID CallbackContext);
-#endif
-
-// Result codes of the pre-installation that some mingw-w64 headers lack. The
+// Result codes of the pre-installation that some mingw-w64 headers lack; each is
+// defined here once, and only where the platform's headers leave it out. The
 // setup-class codes carry the customer bit and error severity (0xE0000000).
 #ifndef ERROR_NO_SUCH_DEVINST
 #define ERROR_NO_SUCH_DEVINST 0xE000020BUL
