@@ -9,7 +9,6 @@
 #include "base/unique_handle.h"
 #include "base/wformat.h"
 #include "difx_interface/difx_api.h"
-#include "install/install_platform.h"
 #include "install/preinstall_log.h"
 #include "install/preinstall_results.h"
 #include "install/preinstall_texts.h"

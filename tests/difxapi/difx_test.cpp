@@ -86,7 +86,6 @@ std::vector<std::wstring> stagedCopies(const std::string& content)
         return names;
     do
     {
-        std::string staged;
         if (readFileBytes(systemInfFolder() + L"\\" + found.cFileName) == content)
             names.push_back(found.cFileName);
     } while (FindNextFileW(search, &found));
