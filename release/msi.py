@@ -77,6 +77,8 @@ def check_tables(package, arch):
     if "RemoveExistingProducts" not in sequence:
         fail("%s: no RemoveExistingProducts" % package)
     conditions = [row[0] for row in rows(package, "LaunchCondition")]
+    if "NOT WIX_DOWNGRADE_DETECTED" not in conditions:
+        fail("%s: a downgrade is not refused" % package)
     if (arch == "x86") != ("NOT VersionNT64" in conditions):
         fail("%s: the launch condition for 64-bit Windows is wrong: %s" % (package, conditions))
 
