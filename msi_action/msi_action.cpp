@@ -58,10 +58,10 @@ struct CodeMeaning
 };
 
 const CodeMeaning PROGRAM_MEANINGS[] = {
-    {0, MSI_TEXT_PROGRAM_0},     {1, MSI_TEXT_PROGRAM_1}, {2, MSI_TEXT_PROGRAM_2},
-    {3, MSI_TEXT_PROGRAM_3},     {4, MSI_TEXT_PROGRAM_4}, {5, MSI_TEXT_PROGRAM_5},
-    {6, MSI_TEXT_PROGRAM_6},     {7, MSI_TEXT_PROGRAM_7}, {8, MSI_TEXT_PROGRAM_8},
-    {9, MSI_TEXT_PROGRAM_9},     {105, MSI_TEXT_PROGRAM_105},
+    {0, MSI_TEXT_PROGRAM_0}, {1, MSI_TEXT_PROGRAM_1},     {2, MSI_TEXT_PROGRAM_2},
+    {3, MSI_TEXT_PROGRAM_3}, {4, MSI_TEXT_PROGRAM_4},     {5, MSI_TEXT_PROGRAM_5},
+    {6, MSI_TEXT_PROGRAM_6}, {7, MSI_TEXT_PROGRAM_7},     {8, MSI_TEXT_PROGRAM_8},
+    {9, MSI_TEXT_PROGRAM_9}, {105, MSI_TEXT_PROGRAM_105},
 };
 
 const CodeMeaning CONTROL_MEANINGS[] = {
@@ -154,9 +154,9 @@ void logExit(MSIHANDLE session, const wchar_t* name, DWORD code, const wchar_t* 
 bool readActionData(MSIHANDLE session, std::wstring* folder, bool* stageOnly)
 {
     std::wstring data;
+    wchar_t probe[1] = L"";
     DWORD length = 0;
-    if (MsiGetPropertyW(session, L"CustomActionData", const_cast<wchar_t*>(L""), &length) ==
-        ERROR_MORE_DATA)
+    if (MsiGetPropertyW(session, L"CustomActionData", probe, &length) == ERROR_MORE_DATA)
     {
         data.resize(length + 1);
         length = static_cast<DWORD>(data.size());
@@ -164,7 +164,8 @@ bool readActionData(MSIHANDLE session, std::wstring* folder, bool* stageOnly)
             length = 0;
         data.resize(length);
     }
-    const size_t bar = data.find(L'|');
+    // The last bar: a folder cannot hold one, a property value could.
+    const size_t bar = data.rfind(L'|');
     if (bar == std::wstring::npos || bar + 1 == data.size())
     {
         logLine(session, MSI_TEXT_BAD_DATA, data.c_str());
@@ -242,8 +243,7 @@ extern "C" UINT __stdcall InstallDriver(MSIHANDLE session)
     UINT result = ERROR_INSTALL_FAILURE;
     std::wstring folder;
     bool stageOnly = false;
-    if (readActionData(session, &folder, &stageOnly) &&
-        installDriver(session, folder, stageOnly) &&
+    if (readActionData(session, &folder, &stageOnly) && installDriver(session, folder, stageOnly) &&
         runControl(session, folder, L"status", CONTROL_NOTHING_STAGED))
         result = ERROR_SUCCESS;
     if (result != ERROR_SUCCESS)

@@ -10,14 +10,18 @@
 #define MSI_TEXT_TIMED_OUT L"kvr7: %s did not end within %lu minutes and was stopped"
 #define MSI_TEXT_CANNOT_START L"kvr7: cannot start %s: error %lu"
 #define MSI_TEXT_CAPTURE_FAILED L"kvr7: lost track of %s: error %lu; it was stopped"
-#define MSI_TEXT_NO_BOARD L"kvr7: no KVR7 board present: staging the driver for a board plugged in later"
+#define MSI_TEXT_NO_BOARD                                                                          \
+    L"kvr7: no KVR7 board present: staging the driver for a board plugged in later"
 #define MSI_TEXT_STAGE_ONLY L"kvr7: KVR7_PREINSTALL=1: staging the driver only"
 #define MSI_TEXT_INSTALLED L"kvr7: the driver is installed on the present board"
 #define MSI_TEXT_STAGED L"kvr7: the driver is staged"
-#define MSI_TEXT_RESTART L"kvr7: a device of the package waits for a restart: the installation ends with 3010"
-#define MSI_TEXT_INSTALL_FAILED L"kvr7: the driver was not installed; the installation is rolled back"
+#define MSI_TEXT_RESTART                                                                           \
+    L"kvr7: a device of the package waits for a restart: the installation ends with 3010"
+#define MSI_TEXT_INSTALL_FAILED                                                                    \
+    L"kvr7: the driver was not installed; the installation is rolled back"
 #define MSI_TEXT_REMOVED L"kvr7: nothing of the driver package is left"
-#define MSI_TEXT_REMOVE_FAILED L"kvr7: the driver package could not be removed; the removal is rolled back"
+#define MSI_TEXT_REMOVE_FAILED                                                                     \
+    L"kvr7: the driver package could not be removed; the removal is rolled back"
 
 // Meanings of the installer's exit codes (install64.exe and install.exe).
 #define MSI_TEXT_PROGRAM_0 L"no errors"
