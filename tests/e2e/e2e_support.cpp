@@ -345,6 +345,33 @@ void PackageTraces::removeStagedCopies()
     }
 }
 
+bool StagedInf::stage(const std::wstring& source)
+{
+    wchar_t published[MAX_PATH] = {};
+    PWSTR name = nullptr;
+    if (!SetupCopyOEMInfW(source.c_str(), nullptr, SPOST_PATH, 0, published, MAX_PATH, nullptr,
+                          &name) ||
+        !name)
+        return false;
+    m_name = name;
+    return true;
+}
+
+bool StagedInf::present() const
+{
+    return !m_name.empty() && fileExists(systemInfFolder() + L"\\" + m_name);
+}
+
+StagedInf::~StagedInf()
+{
+    if (m_name.empty())
+        return;
+    const std::wstring path = systemInfFolder() + L"\\" + m_name;
+    SetupUninstallOEMInfW(m_name.c_str(), SUOI_FORCEDELETE, nullptr);
+    DeleteFileW(path.c_str());
+    DeleteFileW((path.substr(0, path.size() - 4) + L".pnf").c_str());
+}
+
 // ---------------------------------------------------------------- files and screens
 
 bool savePaintedScreenshot(HWND window, const wchar_t* fileName)
