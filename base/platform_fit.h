@@ -11,8 +11,8 @@
 enum PlatformFit
 {
     PLATFORM_FITS,
-    PLATFORM_TOO_OLD,  // the version query failed or reports before 5.0
-    PLATFORM_WOW64,    // a 32-bit build on 64-bit Windows
+    PLATFORM_TOO_OLD, // the version query failed or reports before 5.0
+    PLATFORM_WOW64,   // a 32-bit build on 64-bit Windows
 };
 
 // The form of IsWow64Process, looked up at run time: older systems lack it.

@@ -53,8 +53,8 @@ struct Kvr7ctlApi
     LONG(WINAPI* RegQueryValueExW)
     (HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
     LONG(WINAPI* RegCloseKey)(HKEY key);
-    BOOL(WINAPI* SetupDiCallClassInstaller)(DI_FUNCTION function, HDEVINFO set,
-                                            PSP_DEVINFO_DATA device);
+    BOOL(WINAPI* SetupDiCallClassInstaller)
+    (DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA device);
     BOOL(WINAPI* SetupDiGetDeviceInstallParamsW)
     (HDEVINFO set, PSP_DEVINFO_DATA device, PSP_DEVINSTALL_PARAMS_W params);
     BOOL(WINAPI* SetupDiDestroyDeviceInfoList)(HDEVINFO set);

@@ -3,7 +3,7 @@
 // trace patterns ("%s" is a wide string; each pattern ends its own line).
 #pragma once
 
-#define TEXT_CTL_USAGE                                                                              \
+#define TEXT_CTL_USAGE                                                                             \
     L"usage: kvr7ctl.exe status [INF]\n"                                                           \
     L"       kvr7ctl.exe remove [-force] [INF]\n"                                                  \
     L"INF is the package's INF file; by default kvr7.inf beside kvr7ctl.exe."
@@ -11,7 +11,7 @@
 #define KVR7CTL_DEFAULT_INF L"kvr7.inf"
 
 #define TEXT_CTL_TOO_OLD L"kvr7ctl: this Windows is older than Windows 2000"
-#define TEXT_CTL_WOW64                                                                              \
+#define TEXT_CTL_WOW64                                                                             \
     L"kvr7ctl: the 32-bit kvr7ctl.exe does not work on 64-bit Windows; use the one in x64\\"
 #define TEXT_CTL_NOT_ADMIN L"kvr7ctl: remove needs administrator rights (run it elevated)"
 
@@ -53,8 +53,7 @@
 #define TRACE_COMMAND L"kvr7ctl: command %s, INF %s, force %d\n"
 #define TRACE_PACKAGE L"kvr7ctl: package %s: provider \"%s\", class %s, models %s\n"
 #define TRACE_SEARCH L"kvr7ctl: searching %s\n"
-#define TRACE_CANDIDATE                                                                            \
-    L"kvr7ctl: %s: original name %s, provider \"%s\", class %s, models %s: %s\n"
+#define TRACE_CANDIDATE L"kvr7ctl: %s: original name %s, provider \"%s\", class %s, models %s: %s\n"
 #define TRACE_OURS L"ours"
 #define TRACE_NOT_OURS L"not ours"
 #define TRACE_UNREADABLE L"kvr7ctl: %s cannot be read (error %lu): left alone\n"

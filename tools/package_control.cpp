@@ -114,7 +114,8 @@ std::wstring infField(HINF inf, const wchar_t* section, const wchar_t* key, DWOR
 bool readIdentity(const std::wstring& path, InfIdentity* identity, DWORD* error)
 {
     UINT errorLine = 0;
-    UniqueInf inf(g_kvr7ctlApi.SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
+    UniqueInf inf(
+        g_kvr7ctlApi.SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
     if (!inf.valid())
     {
         *error = GetLastError();
@@ -183,7 +184,8 @@ bool isCopyOf(const Package& package, StagedCopy* copy)
         return false;
     }
     const bool named = same(original, package.fileName);
-    const bool unrecorded = same(original, copy->name) && same(found.models, package.identity.models);
+    const bool unrecorded =
+        same(original, copy->name) && same(found.models, package.identity.models);
     const bool ours = (named || unrecorded) && same(found.provider, package.identity.provider) &&
                       same(found.classGuid, package.identity.classGuid);
     traceLine(TRACE_CANDIDATE, copy->name.c_str(), original.c_str(), found.provider.c_str(),
@@ -246,8 +248,8 @@ bool restartPending(const PackageDevice& device, const std::wstring& copyName)
 {
     ULONG status = 0;
     ULONG problem = 0;
-    const CONFIGRET answer = g_kvr7ctlApi.CM_Get_DevNode_Status(&status, &problem,
-                                                               device.data.DevInst, 0);
+    const CONFIGRET answer =
+        g_kvr7ctlApi.CM_Get_DevNode_Status(&status, &problem, device.data.DevInst, 0);
     traceLine(TRACE_DEVICE_STATE, device.instanceId.c_str(), copyName.c_str(), status, problem,
               answer);
     return answer == CR_SUCCESS && ((status & DN_NEED_RESTART) ||
@@ -341,15 +343,15 @@ int removeOneByOne(const std::vector<StagedCopy>& copies, bool force, bool* rest
         return failed(STEP_DEVICES, error);
     for (PackageDevice& device : devices)
     {
-        const BOOL removed = g_kvr7ctlApi.SetupDiCallClassInstaller(DIF_REMOVE, set.get(),
-                                                                    &device.data);
+        const BOOL removed =
+            g_kvr7ctlApi.SetupDiCallClassInstaller(DIF_REMOVE, set.get(), &device.data);
         error = GetLastError();
         SP_DEVINSTALL_PARAMS_W params = {};
         params.cbSize = sizeof(params);
-        const bool due = removed &&
-                         g_kvr7ctlApi.SetupDiGetDeviceInstallParamsW(set.get(), &device.data,
-                                                                     &params) &&
-                         (params.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0;
+        const bool due =
+            removed &&
+            g_kvr7ctlApi.SetupDiGetDeviceInstallParamsW(set.get(), &device.data, &params) &&
+            (params.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0;
         traceCall(STEP_REMOVE_DEVICE, device.instanceId, removed, error, due);
         if (!removed)
             return failed(STEP_REMOVE_DEVICE + device.instanceId, error);
@@ -358,9 +360,8 @@ int removeOneByOne(const std::vector<StagedCopy>& copies, bool force, bool* rest
     }
     for (const StagedCopy& copy : copies)
     {
-        const BOOL removed =
-            g_kvr7ctlApi.SetupUninstallOEMInfW(copy.name.c_str(), force ? SUOI_FORCEDELETE : 0,
-                                               nullptr);
+        const BOOL removed = g_kvr7ctlApi.SetupUninstallOEMInfW(
+            copy.name.c_str(), force ? SUOI_FORCEDELETE : 0, nullptr);
         error = GetLastError();
         traceCall(STEP_UNINSTALL_INF, copy.name, removed, error, false);
         if (!removed)
@@ -391,7 +392,9 @@ int uninstallEach(DiUninstallDriverWFn uninstall, const std::vector<StagedCopy>&
 int remove(const Package& package, bool force)
 {
     static const AdministratorsSid ADMINISTRATORS = {
-        SID_REVISION, 2, SECURITY_NT_AUTHORITY,
+        SID_REVISION,
+        2,
+        SECURITY_NT_AUTHORITY,
         {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}};
     BOOL administrator = FALSE;
     if (!g_kvr7ctlApi.CheckTokenMembership(nullptr, const_cast<AdministratorsSid*>(&ADMINISTRATORS),

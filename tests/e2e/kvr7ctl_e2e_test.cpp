@@ -18,22 +18,17 @@ const char FOREIGN[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\
                        "Provider=\"Other Devices\"\r\nDriverVer=01/01/2026,1.0.0.0\r\n"
                        "[Manufacturer]\r\nOther=OTHER,NTamd64\r\n";
 
-// Runs kvr7ctl.exe; gives its exit code and adds its report lines to `report`.
-DWORD runTool(const std::wstring& program, const wchar_t* arguments,
-              std::vector<std::wstring>* report = nullptr)
+// Runs kvr7ctl.exe; gives its exit code and its trace in `trace`, a line feed
+// before and after each line.
+DWORD runTool(const std::wstring& program, const wchar_t* arguments, std::wstring* trace = nullptr)
 {
     ProgramRun run(program, arguments);
     const RunResult result = run.finish();
     EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED) << arguments;
     for (const std::wstring& line : result.trace)
-        if (report && line.find(L"kvr7ctl: ") == 0 && line.find(L'=') != std::wstring::npos)
-            report->push_back(line.substr(9));
+        if (trace)
+            *trace += L"\n" + line + L"\n";
     return result.exitCode;
-}
-
-bool has(const std::vector<std::wstring>& report, const std::wstring& line)
-{
-    return std::find(report.begin(), report.end(), line) != report.end();
 }
 
 } // namespace
@@ -42,12 +37,15 @@ TEST(Kvr7ctl, StatusListsBothVersionsAndRemoveLeavesOnlyTheForeignPackage)
 {
     TempFolder folder;
     const std::wstring tool = folder.copyIn(distFile(L"kvr7ctl.exe"), L"kvr7ctl.exe");
+    std::wstring report;
+    const auto says = [&report](const std::wstring& line) {
+        return report.find(L"\nkvr7ctl: " + line + L"\n") != std::wstring::npos;
+    };
     if (!programRunsHere())
     {
         // The 32-bit build refuses on 64-bit Windows, before it looks at anything.
-        std::vector<std::wstring> report;
         EXPECT_EQ(runTool(tool, L"status", &report), 1603u);
-        EXPECT_TRUE(has(report, L"failedstep=checking the Windows version"));
+        EXPECT_TRUE(says(L"failedstep=checking the Windows version"));
         return;
     }
     PackageTraces traces;
@@ -68,14 +66,13 @@ TEST(Kvr7ctl, StatusListsBothVersionsAndRemoveLeavesOnlyTheForeignPackage)
     ASSERT_TRUE(findDevices(BOARD_ID, true, &devices, &error) && devices.size() == 1) << error;
     first.adopt(devices[0].infPath);
 
-    std::vector<std::wstring> report;
     EXPECT_EQ(runTool(tool, L"status", &report), 0u);
-    EXPECT_TRUE(has(report, L"copy=" + first.name())) << "the installed version";
-    EXPECT_TRUE(has(report, L"copy=" + second.name())) << "the newer version";
-    EXPECT_TRUE(has(report, L"driverver=12/08/2026,2.0.0.0"));
-    EXPECT_TRUE(has(report, L"device=" + device.instanceId()));
-    EXPECT_TRUE(has(report, L"copies=2"));
-    EXPECT_FALSE(has(report, L"copy=" + foreign.name()));
+    EXPECT_TRUE(says(L"copy=" + first.name())) << "the installed version";
+    EXPECT_TRUE(says(L"copy=" + second.name())) << "the newer version";
+    EXPECT_TRUE(says(L"driverver=12/08/2026,2.0.0.0"));
+    EXPECT_TRUE(says(L"device=" + device.instanceId()));
+    EXPECT_TRUE(says(L"copies=2"));
+    EXPECT_FALSE(says(L"copy=" + foreign.name()));
 
     // Wine's SetupUninstallOEMInfW answers TRUE without deleting anything.
     EXPECT_EQ(runTool(tool, L"remove"), 1603u);

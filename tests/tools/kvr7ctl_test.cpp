@@ -15,6 +15,7 @@
 #include "tests/support/temp_folder.h"
 #include "tools/kvr7ctl_platform.h"
 #include "tools/package_control.h"
+#include "tools/tool_text.h"
 
 namespace {
 
@@ -34,205 +35,166 @@ struct Script
     DWORD waitAnswer = WAIT_OBJECT_0;
     BOOL admin = TRUE;
     bool hasUninstallDriver = false, uninstallDriverFails = false, restartAfterRemoval = false;
-    bool oemUninstallDeletes = true; // only with SUOI_FORCEDELETE, as Wine
-    bool wow64 = false;
 };
 Script g;
 TempFolder* g_folder;
 
-std::wstring infFolder() { return g_folder->path() + L"\\INF"; }
-
-UINT WINAPI fakeWindows(LPWSTR buffer, UINT size)
+// The system as the script has it. The device set is a made-up handle; the
+// driver key a predefined one, whose closing succeeds and does nothing.
+struct Fake
 {
-    return static_cast<UINT>(wcslen(wcsncpy(buffer, g_folder->path().c_str(), size)));
-}
-HDEVINFO WINAPI fakeDevices(const GUID*, PCWSTR, HWND, DWORD) { return reinterpret_cast<HDEVINFO>(1); }
-BOOL WINAPI fakeEnum(HDEVINFO, DWORD index, PSP_DEVINFO_DATA device)
-{
-    device->DevInst = index + 1;
-    SetLastError(ERROR_NO_MORE_ITEMS);
-    return index < static_cast<DWORD>(g.devices);
-}
-HKEY WINAPI fakeOpenKey(HDEVINFO, PSP_DEVINFO_DATA, DWORD, DWORD, DWORD, REGSAM)
-{
-    return reinterpret_cast<HKEY>(2);
-}
-LONG WINAPI fakeQuery(HKEY, LPCWSTR, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
-{
-    *type = REG_SZ;
-    *size = sizeof(L"oem5.inf");
-    memcpy(data, L"oem5.inf", *size);
-    return ERROR_SUCCESS;
-}
-LONG WINAPI fakeClose(HKEY) { return ERROR_SUCCESS; }
-BOOL WINAPI fakeId(HDEVINFO, PSP_DEVINFO_DATA device, PWSTR id, DWORD size, PDWORD)
-{
-    swprintf(id, size, L"ROOT\\KVR7_BOARD\\%04lu", device->DevInst - 1);
-    return TRUE;
-}
-CONFIGRET WINAPI fakeState(PULONG status, PULONG problem, DEVINST, ULONG)
-{
-    *status = g.status;
-    *problem = g.problem;
-    return CR_SUCCESS;
-}
-BOOL WINAPI fakeRemoveDevice(DI_FUNCTION function, HDEVINFO, PSP_DEVINFO_DATA)
-{
-    g.devices -= function == DIF_REMOVE ? 1 : 0;
-    return TRUE;
-}
-BOOL WINAPI fakeParams(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVINSTALL_PARAMS_W params)
-{
-    params->Flags = g.restartAfterRemoval ? DI_NEEDREBOOT : 0;
-    return TRUE;
-}
-BOOL WINAPI fakeDestroy(HDEVINFO) { return TRUE; }
-DWORD WINAPI fakeWait(DWORD) { return g.waitAnswer; }
-BOOL WINAPI fakeUninstallInf(PCWSTR name, DWORD flags, PVOID)
-{
-    if (g.oemUninstallDeletes && (flags & SUOI_FORCEDELETE))
-        DeleteFileW((infFolder() + L"\\" + name).c_str());
-    return TRUE;
-}
-BOOL WINAPI fakeUninstallDriver(HWND, LPCWSTR path, DWORD, PBOOL reboot)
-{
-    SetLastError(ERROR_ACCESS_DENIED);
-    if (g.uninstallDriverFails)
-        return FALSE;
-    g.devices = 0;
-    *reboot = g.restartAfterRemoval;
-    return DeleteFileW(path);
-}
-DiUninstallDriverWFn fakeLookUp()
-{
-    SetLastError(ERROR_PROC_NOT_FOUND);
-    return g.hasUninstallDriver ? fakeUninstallDriver : nullptr;
-}
-BOOL WINAPI fakeAdmin(HANDLE, PSID, PBOOL member)
-{
-    *member = g.admin;
-    return TRUE;
-}
-BOOL WINAPI fakeWow64(HANDLE, PBOOL wow64)
-{
-    *wow64 = g.wow64;
-    return TRUE;
-}
-FARPROC WINAPI fakeProcAddress(HMODULE, LPCSTR)
-{
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(fakeWow64));
-}
-
-// Standard output and error go nowhere while a case runs: the trace has it all.
-class QuietOutput
-{
-public:
-    QuietOutput() : m_out(GetStdHandle(STD_OUTPUT_HANDLE)), m_err(GetStdHandle(STD_ERROR_HANDLE))
+    static UINT WINAPI windows(LPWSTR buffer, UINT size)
     {
-        SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
-        SetStdHandle(STD_ERROR_HANDLE, nullptr);
+        return static_cast<UINT>(wcslen(wcsncpy(buffer, g_folder->path().c_str(), size)));
     }
-    ~QuietOutput()
+    static HDEVINFO WINAPI devices(const GUID*, PCWSTR, HWND, DWORD) { return HDEVINFO(1); }
+    static BOOL WINAPI destroy(HDEVINFO) { return TRUE; }
+    static BOOL WINAPI next(HDEVINFO, DWORD index, PSP_DEVINFO_DATA device)
     {
-        SetStdHandle(STD_OUTPUT_HANDLE, m_out);
-        SetStdHandle(STD_ERROR_HANDLE, m_err);
+        device->DevInst = index + 1;
+        SetLastError(ERROR_NO_MORE_ITEMS);
+        return index < static_cast<DWORD>(g.devices);
     }
-
-private:
-    HANDLE m_out, m_err;
+    static BOOL WINAPI id(HDEVINFO, PSP_DEVINFO_DATA device, PWSTR id, DWORD size, PDWORD)
+    {
+        return swprintf(id, size, L"ROOT\\KVR7_BOARD\\%04lu", device->DevInst - 1) > 0;
+    }
+    static HKEY WINAPI key(HDEVINFO, PSP_DEVINFO_DATA, DWORD, DWORD, DWORD, REGSAM)
+    {
+        return HKEY_CURRENT_CONFIG;
+    }
+    static LONG WINAPI infPath(HKEY, LPCWSTR, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
+    {
+        *type = REG_SZ;
+        memcpy(data, L"oem5.inf", *size = sizeof(L"oem5.inf"));
+        return ERROR_SUCCESS;
+    }
+    static CONFIGRET WINAPI state(PULONG status, PULONG problem, DEVINST, ULONG)
+    {
+        *status = g.status;
+        *problem = g.problem;
+        return CR_SUCCESS;
+    }
+    static BOOL WINAPI removeDevice(DI_FUNCTION function, HDEVINFO, PSP_DEVINFO_DATA)
+    {
+        g.devices -= function == DIF_REMOVE ? 1 : 0;
+        return TRUE;
+    }
+    static BOOL WINAPI params(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVINSTALL_PARAMS_W params)
+    {
+        params->Flags = g.restartAfterRemoval ? DI_NEEDREBOOT : 0;
+        return TRUE;
+    }
+    static DWORD WINAPI wait(DWORD) { return g.waitAnswer; }
+    // As Wine's: only a forced call deletes the copy.
+    static BOOL WINAPI uninstallInf(PCWSTR name, DWORD flags, PVOID)
+    {
+        return !(flags & SUOI_FORCEDELETE) ||
+               DeleteFileW((g_folder->path() + L"\\INF\\" + name).c_str());
+    }
+    static BOOL WINAPI uninstallDriver(HWND, LPCWSTR path, DWORD, PBOOL reboot)
+    {
+        SetLastError(ERROR_ACCESS_DENIED);
+        *reboot = g.restartAfterRemoval;
+        g.devices = g.uninstallDriverFails ? g.devices : 0;
+        return !g.uninstallDriverFails && DeleteFileW(path);
+    }
+    static DiUninstallDriverWFn lookUp()
+    {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return g.hasUninstallDriver ? uninstallDriver : nullptr;
+    }
+    static BOOL WINAPI admin(HANDLE, PSID, PBOOL member)
+    {
+        *member = g.admin;
+        return TRUE;
+    }
+    // Without IsWow64Process the platform check passes, also for the 32-bit tests.
+    static FARPROC WINAPI noEntry(HMODULE, LPCSTR) { return nullptr; }
 };
 
 } // namespace
 
 TEST(Kvr7ctl, ExitCodesAndFailedSteps)
 {
-    const Script REMOVABLE = {1, 0, 0, WAIT_OBJECT_0, TRUE, false, false, false, true, false};
+    // Script fields in order: devices, status, problem, wait answer, administrator,
+    // DiUninstallDriverW there, it fails, restart after removal.
+    const Script ONE_DEVICE, RESTART = {1, DN_NEED_RESTART},
+                             OTHER_PROBLEM = {1, DN_HAS_PROBLEM, 10};
+    const Script PROBLEM_RESTART = {1, DN_HAS_PROBLEM, CM_PROB_NEED_RESTART};
+    const Script NO_ADMIN = {1, 0, 0, WAIT_OBJECT_0, FALSE}, BUSY = {1, 0, 0, WAIT_TIMEOUT};
+    const Script REMOVAL_RESTART = {1, 0, 0, WAIT_OBJECT_0, TRUE, false, false, true};
+    const Script NEW_WINDOWS = {2, 0, 0, WAIT_OBJECT_0, TRUE, true, false, true};
+    const Script NEW_WINDOWS_FAILS = {1, 0, 0, WAIT_OBJECT_0, TRUE, true, true};
     struct Case
     {
-        const char* name;
-        std::vector<std::wstring> args; // after the program
-        bool staged;                    // oem5.inf, a copy of the package, in the INF folder
+        const wchar_t* command; // the arguments after the program
+        bool staged;            // oem5.inf, a copy of the package, in the INF folder
         Script script;
         int expectedCode;
-        const wchar_t* expectedStep; // in the failedstep= line; null for none
+        const wchar_t* expectedStep; // in the failedstep= line; empty for none
     } cases[] = {
-        {"status: one copy, one device", {L"status"}, true, REMOVABLE, 0, nullptr},
-        {"status: nothing staged", {L"status"}, false, REMOVABLE, 1, nullptr},
-        {"status: restart requested",
-         {L"status"}, true, {1, DN_NEED_RESTART, 0, 0, TRUE}, 3010, nullptr},
-        {"status: problem 'needs restart'",
-         {L"status"}, true, {1, DN_HAS_PROBLEM, CM_PROB_NEED_RESTART, 0, TRUE}, 3010, nullptr},
-        {"status: another problem", {L"status"}, true, {1, DN_HAS_PROBLEM, 10, 0, TRUE}, 0, nullptr},
-        {"32-bit build on 64-bit Windows", {L"status"}, true,
-         {1, 0, 0, 0, TRUE, false, false, false, false, true}, 1603, L"Windows version"},
-        {"no command", {}, true, REMOVABLE, 87, nullptr},
-        {"unknown command", {L"list"}, true, REMOVABLE, 87, nullptr},
-        {"-force for status", {L"status", L"-force"}, true, REMOVABLE, 87, nullptr},
-        {"two INF files", {L"status", L"a.inf", L"b.inf"}, true, REMOVABLE, 87, nullptr},
-        {"missing package INF", {L"status", L"missing.inf"}, true, REMOVABLE, 1603, L"package INF"},
-        {"remove: not elevated", {L"remove", L"-force"}, true,
-         {1, 0, 0, WAIT_OBJECT_0, FALSE, false, false, false, true}, 740, L"administrator"},
-        {"remove: installs pending", {L"remove", L"-force"}, true,
-         {1, 0, 0, WAIT_TIMEOUT, TRUE, false, false, false, true}, 1618, L"waiting"},
-        {"remove: forced, one by one", {L"remove", L"-force"}, true, REMOVABLE, 0, nullptr},
-        {"remove: restart after DIF_REMOVE", {L"remove", L"-force"}, true,
-         {1, 0, 0, WAIT_OBJECT_0, TRUE, false, false, true, true}, 3010, nullptr},
-        {"remove: copy does not go away", {L"remove"}, true, REMOVABLE, 1603, L"still staged: oem5.inf"},
-        {"remove: nothing staged", {L"remove"}, false, REMOVABLE, 0, nullptr},
-        {"remove: DiUninstallDriverW, restart", {L"remove"}, true,
-         {2, 0, 0, WAIT_OBJECT_0, TRUE, true, false, true, false}, 3010, nullptr},
-        {"remove: DiUninstallDriverW fails", {L"remove"}, true,
-         {1, 0, 0, WAIT_OBJECT_0, TRUE, true, true, false, false}, 1603, L"DiUninstallDriverW oem5.inf"},
+        {L"status", true, ONE_DEVICE, 0, L""},
+        {L"status", false, ONE_DEVICE, 1, L""},
+        {L"status", true, RESTART, 3010, L""},
+        {L"status", true, PROBLEM_RESTART, 3010, L""},
+        {L"status", true, OTHER_PROBLEM, 0, L""},
+        {L"", true, ONE_DEVICE, 87, L""},
+        {L"list", true, ONE_DEVICE, 87, L""},
+        {L"status -force", true, ONE_DEVICE, 87, L""},
+        {L"status a.inf b.inf", true, ONE_DEVICE, 87, L""},
+        {L"status missing.inf", true, ONE_DEVICE, 1603, L"package INF"},
+        {L"remove -force", true, NO_ADMIN, 740, L"administrator"},
+        {L"remove -force", true, BUSY, 1618, L"waiting"},
+        {L"remove -force", true, ONE_DEVICE, 0, L""},
+        {L"remove -force", true, REMOVAL_RESTART, 3010, L""},
+        {L"remove", true, ONE_DEVICE, 1603, L"still staged: oem5.inf"}, // the copy stays
+        {L"remove", false, ONE_DEVICE, 0, L""},
+        {L"remove", true, NEW_WINDOWS, 3010, L""},
+        {L"remove", true, NEW_WINDOWS_FAILS, 1603, L"DiUninstallDriverW oem5.inf"},
     };
     for (const Case& c : cases)
     {
         TempFolder folder;
         g_folder = &folder;
         g = c.script;
-        const std::wstring package = folder.writeBytes(L"kvr7.inf", PACKAGE);
+        folder.writeBytes(L"kvr7.inf", PACKAGE);
         folder.makeFolder(L"INF");
         folder.writeBytes(L"INF\\oem6.inf", FOREIGN);
         if (c.staged)
             folder.writeBytes(L"INF\\oem5.inf", PACKAGE);
-        std::vector<std::wstring> args = {L"kvr7ctl.exe"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        if (!c.args.empty() && c.args.back() == L"missing.inf")
-            args.back() = folder.file(L"missing.inf");
+        const std::string name = "row " + std::to_string(&c - cases) + ": " + toUtf8(c.command);
 
         DebugOutputCapture trace;
-        g_baseApi.GetProcAddress = fakeProcAddress;
+        g_baseApi.GetProcAddress = Fake::noEntry;
+        // The INF files and the search of the folder stay real.
         SeamGuard<Kvr7ctlApi> seam(g_kvr7ctlApi);
-        seam->GetSystemWindowsDirectoryW = fakeWindows;
-        seam->SetupDiGetClassDevsW = fakeDevices;
-        seam->SetupDiEnumDeviceInfo = fakeEnum;
-        seam->SetupDiOpenDevRegKey = fakeOpenKey;
-        seam->RegQueryValueExW = fakeQuery;
-        seam->RegCloseKey = fakeClose;
-        seam->SetupDiGetDeviceInstanceIdW = fakeId;
-        seam->CM_Get_DevNode_Status = fakeState;
-        seam->SetupDiCallClassInstaller = fakeRemoveDevice;
-        seam->SetupDiGetDeviceInstallParamsW = fakeParams;
-        seam->SetupDiDestroyDeviceInfoList = fakeDestroy;
-        seam->CMP_WaitNoPendingInstallEvents = fakeWait;
-        seam->SetupUninstallOEMInfW = fakeUninstallInf;
-        seam->lookUpDiUninstallDriverW = fakeLookUp;
-        seam->CheckTokenMembership = fakeAdmin;
-        int code;
-        {
-            QuietOutput quiet;
-            code = runKvr7ctl(args, folder.path());
-        }
-        EXPECT_EQ(c.expectedCode, code) << c.name;
+        seam->GetSystemWindowsDirectoryW = Fake::windows;
+        seam->SetupDiGetClassDevsW = Fake::devices;
+        seam->SetupDiEnumDeviceInfo = Fake::next;
+        seam->SetupDiGetDeviceInstanceIdW = Fake::id;
+        seam->SetupDiOpenDevRegKey = Fake::key;
+        seam->RegQueryValueExW = Fake::infPath;
+        seam->SetupDiCallClassInstaller = Fake::removeDevice;
+        seam->SetupDiGetDeviceInstallParamsW = Fake::params;
+        seam->SetupDiDestroyDeviceInfoList = Fake::destroy;
+        seam->CM_Get_DevNode_Status = Fake::state;
+        seam->CMP_WaitNoPendingInstallEvents = Fake::wait;
+        seam->SetupUninstallOEMInfW = Fake::uninstallInf;
+        seam->lookUpDiUninstallDriverW = Fake::lookUp;
+        seam->CheckTokenMembership = Fake::admin;
+        const int code = runKvr7ctl(
+            splitArguments((std::wstring(L"kvr7ctl.exe ") + c.command).c_str()), folder.path());
+        EXPECT_EQ(c.expectedCode, code) << name;
         std::wstring failedStep;
         for (const std::wstring& line : trace.lines())
             if (line.find(L"kvr7ctl: failedstep=") == 0)
                 failedStep = line;
-        if (c.expectedStep)
-            EXPECT_NE(std::wstring::npos, failedStep.find(c.expectedStep)) << c.name;
-        else
-            EXPECT_EQ(L"", failedStep) << c.name;
-        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.file(L"INF\\oem6.inf").c_str()))
-            << c.name << ": the foreign package was touched";
+        EXPECT_NE(std::wstring::npos, failedStep.find(c.expectedStep)) << name;
+        EXPECT_EQ(*c.expectedStep == L'\0', failedStep.empty()) << name;
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES,
+                  GetFileAttributesW(folder.file(L"INF\\oem6.inf").c_str()))
+            << name << ": the foreign package was touched";
         folder.adopt(L"INF\\oem5.inf");
         folder.adopt(L"INF\\oem5.pnf");
         folder.adopt(L"INF\\oem6.pnf");
