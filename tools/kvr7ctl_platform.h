@@ -16,8 +16,11 @@
 
 #include "base/unique_handle.h"
 
-// Not declared by every SDK's headers; exported by setupapi.dll.
+// Exported by setupapi.dll; the Windows SDK's cfgmgr32.h declares it, mingw-w64's
+// does not.
+#if defined(__MINGW32__)
 extern "C" DWORD WINAPI CMP_WaitNoPendingInstallEvents(DWORD timeoutMs);
+#endif
 
 // DiUninstallDriverW: takes the driver package of `infPath` (a published INF in
 // the system INF folder) off every device and out of the driver store.
