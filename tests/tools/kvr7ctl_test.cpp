@@ -140,7 +140,6 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         {L"status", true, PROBLEM_RESTART, 3010, L""},
         {L"status", true, OTHER_PROBLEM, 0, L""},
         {L"", true, ONE_DEVICE, 87, L""},
-        {L"list", true, ONE_DEVICE, 87, L""},
         {L"status -force", true, ONE_DEVICE, 87, L""},
         {L"status a.inf b.inf", true, ONE_DEVICE, 87, L""},
         {L"status missing.inf", true, ONE_DEVICE, 1603, L"package INF"},
