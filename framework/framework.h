@@ -23,7 +23,6 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <string>
 
 class CWnd;
 
@@ -160,8 +159,10 @@ private:
 };
 
 // Registers, or finds already registered, a window class with these settings
-// whose procedure is CWnd::windowProc, and returns its generated name.
-std::wstring registerWindowClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon);
+// whose procedure is CWnd::windowProc, and returns its generated name. The name
+// stays valid until the next call, which reuses its buffer (classes are
+// registered from the program's one window thread).
+LPCWSTR registerWindowClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon);
 
 // ---------------------------------------------------------------------------
 // Controls. Each object owns its child window, which also dies with its parent.
