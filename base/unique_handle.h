@@ -80,11 +80,11 @@ struct FindHandleTraits
 };
 typedef UniqueHandle<FindHandleTraits> UniqueFind;
 
-// Libraries loaded by full path, freed through the base seam.
+// Libraries loaded by full path, freed through the loader seam.
 struct ModuleTraits
 {
     typedef HMODULE Handle;
     static constexpr Handle empty() { return nullptr; }
-    static void close(Handle module) { g_baseApi.FreeLibrary(module); }
+    static void close(Handle module) { g_loaderApi.FreeLibrary(module); }
 };
 typedef UniqueHandle<ModuleTraits> UniqueModule;

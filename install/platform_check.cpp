@@ -4,6 +4,7 @@
 
 #include "base/base_platform.h"
 #include "base/exit_codes.h"
+#include "base/system_library.h"
 #include "install/install_platform.h"
 #include "install/platform_check_texts.h"
 #include "ui/setup_window.h"
@@ -31,10 +32,7 @@ int CSetupWnd::checkPlatform(int32_t* exitCode)
     }
     else
     {
-        // kernel32 is always loaded; its handle is borrowed, not owned.
-        HMODULE kernel = g_baseApi.GetModuleHandleW(L"kernel32.dll");
-        const IsWow64ProcessFn isWow64Process =
-            entryPoint<IsWow64ProcessFn>(g_baseApi.GetProcAddress(kernel, "IsWow64Process"));
+        const auto isWow64Process = kernelEntry<IsWow64ProcessFn>("IsWow64Process");
         if (!isWow64Process)
             return 1;
         // A failed call leaves the flag false: that counts as not under WOW64.

@@ -79,8 +79,9 @@ TEST(SetupApp, AnAllocationFailureEndsWithExitCode7)
     SeamGuard<AppApi> appSeam(g_appApi);
     SeamGuard<InstallApi> installSeam(g_installApi);
     SeamGuard<BaseApi> baseSeam(g_baseApi);
+    SeamGuard<LoaderApi> loaderSeam(g_loaderApi);
     installSeam->UpdateDriverForPlugAndPlayDevicesW = updateThenOutOfMemory;
-    baseSeam->LoadLibraryExW = loadOutOfMemory;
+    loaderSeam->LoadLibraryExW = loadOutOfMemory;
     baseSeam->GetVersionExW = windows10;
     baseSeam->GetProcAddress = noWow64;
     const struct

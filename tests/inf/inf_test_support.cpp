@@ -46,12 +46,9 @@ HMODULE WINAPI fakeModuleHandle(LPCWSTR name)
     return FAKE_KERNEL;
 }
 
-// Lookups in the described kernel are logged and answered here; those in the
-// libraries the INF seam loads (setupapi) are the real ones.
+// Lookups in the described kernel are logged and answered here.
 FARPROC WINAPI fakeProcAddress(HMODULE module, LPCSTR name)
 {
-    if (module != FAKE_KERNEL)
-        return ::GetProcAddress(module, name);
     seamLog().procNames.push_back(name ? name : "(null)");
     if (module != FAKE_KERNEL || !g_nativeQuery || std::strcmp(name, "GetNativeSystemInfo") != 0)
         return nullptr;
@@ -87,9 +84,6 @@ void describeSystem(const SystemDescription& system, bool nativeQuery)
 {
     g_system = system;
     g_nativeQuery = nativeQuery;
-    // setupapi is loaded through the base seam on first use: that happens here,
-    // before the seam describes another system, so that no test sees it.
-    g_infApi.SetupOpenInfFileW(L"", nullptr, INF_STYLE_WIN4, nullptr);
     g_baseApi.GetVersionExW = fakeGetVersionEx;
     g_baseApi.GetModuleHandleW = fakeModuleHandle;
     g_baseApi.GetProcAddress = fakeProcAddress;

@@ -12,7 +12,6 @@ namespace installtest {
 namespace {
 
 DWORD g_majorVersion = 10;
-FARPROC(WINAPI* g_libraryLookup)(HMODULE, LPCSTR) = ::GetProcAddress;
 
 // Stands for kernel32 in the presented system.
 HMODULE const PRESENTED_KERNEL = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x4b320000));
@@ -30,12 +29,9 @@ HMODULE WINAPI presentedModule(LPCWSTR)
 }
 
 // The presented kernel has no IsWow64Process (the check then takes the process
-// for a native one) and otherwise the real kernel's entry points; lookups in any
-// other module go to the test's library lookup.
-FARPROC WINAPI presentedLookup(HMODULE module, LPCSTR name)
+// for a native one) and otherwise the real kernel's entry points.
+FARPROC WINAPI presentedLookup(HMODULE, LPCSTR name)
 {
-    if (module != PRESENTED_KERNEL)
-        return g_libraryLookup(module, name);
     if (std::string(name) == "IsWow64Process")
     {
         SetLastError(ERROR_PROC_NOT_FOUND);
@@ -70,7 +66,6 @@ bool finishHasFocus(HWND window)
 
 void WindowTest::SetUp()
 {
-    g_libraryLookup = ::GetProcAddress;
     m_wnd.reset(new CSetupWnd(L"KVR7 Driver Installer"));
     ASSERT_NE(nullptr, hwnd());
 }
@@ -91,11 +86,6 @@ void WindowTest::presentSystem(DWORD major)
     m_baseSeam->GetVersionExW = presentedVersion;
     m_baseSeam->GetModuleHandleW = presentedModule;
     m_baseSeam->GetProcAddress = presentedLookup;
-}
-
-void WindowTest::lookUpLibraryWith(FARPROC(WINAPI* lookup)(HMODULE, LPCSTR))
-{
-    g_libraryLookup = lookup;
 }
 
 } // namespace installtest

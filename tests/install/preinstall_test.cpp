@@ -80,8 +80,12 @@ DWORD WINAPI fakePreinstall(PCWSTR infPath, DWORD flags)
     return g_script.result;
 }
 
+// The library's entry points; the loader's own lookups in kernel32 (which
+// search flags it has) are the real ones.
 FARPROC WINAPI fakeGetProcAddress(HMODULE module, LPCSTR name)
 {
+    if (module == ::GetModuleHandleW(L"kernel32.dll"))
+        return ::GetProcAddress(module, name);
     EXPECT_EQ(FAKE_LIBRARY, module);
     const std::string wanted(name);
     g_events.push_back(L"lookup " + std::wstring(wanted.begin(), wanted.end()));
@@ -107,9 +111,9 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        m_baseSeam->LoadLibraryExW = fakeLoadLibrary;
-        lookUpLibraryWith(fakeGetProcAddress);
-        m_baseSeam->FreeLibrary = fakeFreeLibrary;
+        m_loaderSeam->LoadLibraryExW = fakeLoadLibrary;
+        m_loaderSeam->GetProcAddress = fakeGetProcAddress;
+        m_loaderSeam->FreeLibrary = fakeFreeLibrary;
         g_script = LibraryScript();
         g_events.clear();
         g_loadedPath.clear();
