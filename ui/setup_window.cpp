@@ -28,8 +28,6 @@ const DWORD VALUE_LINE_STYLE = STATIC_STYLE | SS_NOPREFIX;
 const DWORD PROGRESS_STYLE = WS_CHILD | PBS_SMOOTH;
 const DWORD BUTTON_STYLE = WS_CHILD | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER;
 
-const int PROGRESS_RANGE = 10000;
-
 RECT makeRect(LONG left, LONG top, LONG right, LONG bottom)
 {
     RECT rect = {left, top, right, bottom};
