@@ -6,6 +6,7 @@
 
 #include <setupapi.h>
 
+#include "tests/support/system_folders.h"
 #include "tools/device_registry.h"
 #include "tools/window_driver.h"
 #include "ui/control_ids.h"
@@ -13,21 +14,6 @@
 namespace {
 
 const wchar_t CAPTION[] = L"KVR7 Driver Installer";
-
-std::wstring ownFolder()
-{
-    wchar_t path[1024] = {};
-    GetModuleFileNameW(nullptr, path, 1024);
-    std::wstring text = path;
-    return text.substr(0, text.rfind(L'\\'));
-}
-
-std::wstring systemInfFolder()
-{
-    wchar_t folder[MAX_PATH + 1] = {};
-    GetWindowsDirectoryW(folder, MAX_PATH + 1);
-    return std::wstring(folder) + L"\\inf";
-}
 
 std::wstring systemConfigFile()
 {
@@ -312,22 +298,8 @@ PackageTraces::~PackageTraces()
 
 std::vector<std::wstring> PackageTraces::stagedCopies()
 {
-    std::vector<std::wstring> names;
     const std::string package = readFileBytes(distFile(L"kvr7.inf"));
-    if (package.empty())
-        return names;
-    const std::wstring folder = systemInfFolder();
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((folder + L"\\*.inf").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        if (readFileBytes(folder + L"\\" + found.cFileName) == package)
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
+    return package.empty() ? std::vector<std::wstring>() : ::stagedCopies(package);
 }
 
 void PackageTraces::removeStagedCopies()

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "tools/window_driver.h"
+
 namespace installtest {
 
 namespace {
@@ -44,9 +46,7 @@ FARPROC WINAPI presentedLookup(HMODULE, LPCSTR name)
 
 std::wstring controlText(HWND window, int id)
 {
-    wchar_t text[1024] = {};
-    GetWindowTextW(GetDlgItem(window, id), text, 1024);
-    return text;
+    return windowText(GetDlgItem(window, id));
 }
 
 bool controlVisible(HWND window, int id)

@@ -14,6 +14,7 @@
 
 #include "base/base_platform.h"
 #include "tests/support/seam_guard.h"
+#include "tools/window_driver.h"
 #include "ui/control_ids.h"
 #include "ui/setup_window.h"
 
@@ -105,12 +106,7 @@ protected:
 
     HWND statusLine() const { return GetDlgItem(m_window->hwnd(), ID_STATUS_LINE); }
 
-    std::wstring statusText() const
-    {
-        wchar_t buffer[256] = {};
-        GetWindowTextW(statusLine(), buffer, 256);
-        return buffer;
-    }
+    std::wstring statusText() const { return windowText(statusLine()); }
 
     // Serves the fake system through the seam: the version, the kernel module
     // and its IsWow64Process, the process.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/system_folders.h"
 #include "tests/support/test_support.h"
 
 #include <windows.h>
@@ -26,13 +27,6 @@ namespace {
 const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 const DWORD CHILD_WAIT_MS = 20000;
 
-std::wstring ownFolder()
-{
-    wchar_t path[1024] = {};
-    GetModuleFileNameW(nullptr, path, 1024);
-    std::wstring text = path;
-    return text.substr(0, text.rfind(L'\\'));
-}
 
 std::wstring quoted(const std::wstring& path)
 {
