@@ -12,6 +12,7 @@
 #include "app/setup_app.h"
 #include "base/base_platform.h"
 #include "install/install_platform.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/seam_guard.h"
 #include "tests/support/temp_folder.h"
 
@@ -22,7 +23,7 @@ HWND g_window; // the progress window when memory ran out
 
 void runOutOfMemory()
 {
-    g_window = FindWindowW(nullptr, L"KVR7 Driver Installer");
+    g_window = FindWindowW(nullptr, GOLDEN_CAPTION);
     throw std::bad_alloc();
 }
 

@@ -3,6 +3,7 @@
 // debugger, and the set-up of the machine around a run with its undoing.
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/golden_texts.h"
 
 #include <setupapi.h>
 
@@ -13,7 +14,6 @@
 
 namespace {
 
-const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 
 std::wstring systemConfigFile()
 {
@@ -160,12 +160,12 @@ void ProgramRun::onLine(void* context, const std::wstring& text)
 
 HWND ProgramRun::waitForMainWindow(DWORD timeoutMs) const
 {
-    return started() ? waitForWindow(CAPTION, m_processId, WINDOW_MAIN, timeoutMs) : nullptr;
+    return started() ? waitForWindow(GOLDEN_CAPTION, m_processId, WINDOW_MAIN, timeoutMs) : nullptr;
 }
 
 HWND ProgramRun::waitForMessageBox(DWORD timeoutMs) const
 {
-    return started() ? waitForWindow(CAPTION, m_processId, WINDOW_MESSAGE_BOX, timeoutMs) : nullptr;
+    return started() ? waitForWindow(GOLDEN_CAPTION, m_processId, WINDOW_MESSAGE_BOX, timeoutMs) : nullptr;
 }
 
 RunResult ProgramRun::finish()
@@ -179,7 +179,7 @@ RunResult ProgramRun::finish()
     {
         if (!started())
             continue;
-        HWND window = findWindow(CAPTION, m_processId, WINDOW_MAIN);
+        HWND window = findWindow(GOLDEN_CAPTION, m_processId, WINDOW_MAIN);
         if (!window)
             continue;
         result.sawMainWindow = true;

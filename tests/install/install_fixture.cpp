@@ -2,6 +2,7 @@
 // The window and system shared by the install and pre-install tests.
 
 #include "tests/install/install_fixture.h"
+#include "tests/support/golden_texts.h"
 
 #include <commctrl.h>
 
@@ -66,7 +67,7 @@ bool finishHasFocus(HWND window)
 
 void WindowTest::SetUp()
 {
-    m_wnd.reset(new CSetupWnd(L"KVR7 Driver Installer"));
+    m_wnd.reset(new CSetupWnd(GOLDEN_CAPTION));
     ASSERT_NE(nullptr, hwnd());
 }
 

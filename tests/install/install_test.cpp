@@ -10,6 +10,7 @@
 
 #include "install/install_platform.h"
 #include "tests/install/install_fixture.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_support.h"
 
@@ -272,7 +273,7 @@ TEST_F(Install, RefusedSystemNeverOpensTheInf)
     DebugOutputCapture capture;
     EXPECT_EQ(1, m_wnd->install(CWStr(L"C:\\absent\\kvr7.inf"), 0, &m_exitCode));
     EXPECT_EQ(1, m_exitCode);
-    EXPECT_EQ(L"This installer is incompatible with version of Windows before Windows 2000.",
+    EXPECT_EQ(GOLDEN_TOO_OLD,
               text(STATUS));
     EXPECT_FALSE(visible(PROGRESS));
     EXPECT_FALSE(visible(RESULT));

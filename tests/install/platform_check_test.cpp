@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/base_platform.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/seam_guard.h"
 #include "tools/window_driver.h"
 #include "ui/control_ids.h"
@@ -20,10 +21,8 @@
 
 namespace {
 
-const wchar_t TOO_OLD[] =
-    L"This installer is incompatible with version of Windows before Windows 2000.";
-const wchar_t WOW64[] =
-    L"This installer is incompatible with 64-bit editions of Windows. Please use install64.exe.";
+const wchar_t* const TOO_OLD = GOLDEN_TOO_OLD;
+const wchar_t* const WOW64 = GOLDEN_WOW64;
 
 // What the fake system answers, and what the check asked.
 struct FakeSystem
@@ -99,7 +98,7 @@ protected:
     {
         INITCOMMONCONTROLSEX init = {sizeof(init), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);
-        m_window.reset(new CSetupWnd(L"KVR7 Driver Installer"));
+        m_window.reset(new CSetupWnd(GOLDEN_CAPTION));
     }
 
     void TearDown() override { m_window.reset(); }

@@ -12,6 +12,7 @@
 #include "difx_interface/difx_api.h"
 #include "install/install_platform.h"
 #include "tests/install/install_fixture.h"
+#include "tests/support/golden_texts.h"
 
 using namespace installtest;
 
@@ -303,7 +304,7 @@ TEST_F(Preinstall, RefusedSystemLoadsNothing)
     EXPECT_EQ(1, run());
     EXPECT_EQ(1, m_exitCode);
     EXPECT_TRUE(g_events.empty());
-    EXPECT_EQ(L"This installer is incompatible with version of Windows before Windows 2000.",
+    EXPECT_EQ(GOLDEN_TOO_OLD,
               text(STATUS));
     EXPECT_FALSE(visible(RESULT));
     EXPECT_TRUE(visible(FINISH));
