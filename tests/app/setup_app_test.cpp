@@ -12,6 +12,7 @@
 #include "app/setup_app.h"
 #include "base/base_platform.h"
 #include "install/install_platform.h"
+#include "tests/support/fake_system.h"
 #include "tests/support/golden_texts.h"
 #include "tests/support/seam_guard.h"
 #include "tests/support/temp_folder.h"
@@ -55,20 +56,6 @@ HMODULE WINAPI loadOutOfMemory(LPCWSTR path, HANDLE file, DWORD flags)
     return nullptr;
 }
 
-BOOL WINAPI windows10(LPOSVERSIONINFOW info)
-{
-    info->dwMajorVersion = 10;
-    return TRUE;
-}
-
-// The system has no IsWow64Process; every other entry point is the real one.
-FARPROC WINAPI noWow64(HMODULE module, LPCSTR name)
-{
-    if (std::string(name) == "IsWow64Process")
-        return nullptr;
-    return ::GetProcAddress(module, name);
-}
-
 } // namespace
 
 TEST(SetupApp, AnAllocationFailureEndsWithExitCode7)
@@ -83,8 +70,11 @@ TEST(SetupApp, AnAllocationFailureEndsWithExitCode7)
     SeamGuard<LoaderApi> loaderSeam(g_loaderApi);
     installSeam->UpdateDriverForPlugAndPlayDevicesW = updateThenOutOfMemory;
     loaderSeam->LoadLibraryExW = loadOutOfMemory;
-    baseSeam->GetVersionExW = windows10;
-    baseSeam->GetProcAddress = noWow64;
+    // Windows 10 without IsWow64Process, on this machine's architecture.
+    SystemAnswers system;
+    system.productType = 0;
+    system.architecture = realArchitecture();
+    presentSystem(system);
     const struct
     {
         const char* name;

@@ -2,48 +2,16 @@
 // The window and system shared by the install and pre-install tests.
 
 #include "tests/install/install_fixture.h"
-#include "tests/support/golden_texts.h"
 
 #include <commctrl.h>
 
 #include <string>
 
+#include "tests/support/fake_system.h"
+#include "tests/support/golden_texts.h"
 #include "tools/window_driver.h"
 
 namespace installtest {
-
-namespace {
-
-DWORD g_majorVersion = 10;
-
-// Stands for kernel32 in the presented system.
-HMODULE const PRESENTED_KERNEL = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x4b320000));
-
-BOOL WINAPI presentedVersion(LPOSVERSIONINFOW info)
-{
-    info->dwMajorVersion = g_majorVersion;
-    info->dwMinorVersion = 0;
-    return TRUE;
-}
-
-HMODULE WINAPI presentedModule(LPCWSTR)
-{
-    return PRESENTED_KERNEL;
-}
-
-// The presented kernel has no IsWow64Process (the check then takes the process
-// for a native one) and otherwise the real kernel's entry points.
-FARPROC WINAPI presentedLookup(HMODULE, LPCSTR name)
-{
-    if (std::string(name) == "IsWow64Process")
-    {
-        SetLastError(ERROR_PROC_NOT_FOUND);
-        return nullptr;
-    }
-    return ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name);
-}
-
-} // namespace
 
 std::wstring controlText(HWND window, int id)
 {
@@ -83,10 +51,12 @@ HWND WindowTest::hwnd() const
 
 void WindowTest::presentSystem(DWORD major)
 {
-    g_majorVersion = major;
-    m_baseSeam->GetVersionExW = presentedVersion;
-    m_baseSeam->GetModuleHandleW = presentedModule;
-    m_baseSeam->GetProcAddress = presentedLookup;
+    SystemAnswers system;
+    system.major = major;
+    system.productType = 0;
+    system.architecture = realArchitecture();
+    system.logCalls = false;
+    ::presentSystem(system);
 }
 
 } // namespace installtest
