@@ -71,7 +71,8 @@ void restrictLibrarySearch()
 {
     if (const auto setDllDirectory = loaderKernelEntry<SetDllDirectoryWFn>("SetDllDirectoryW"))
         setDllDirectory(L"");
-    if (const auto setDefault = loaderKernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories"))
+    if (const auto setDefault =
+            loaderKernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories"))
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

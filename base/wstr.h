@@ -2,8 +2,9 @@
 // CWStr, the installer's own owned UTF-16 text value, and CWStrArray, a list
 // of them, with split and join. Both are plain owning values: no sharing, no
 // spare capacity (except the room that add leaves for the next items), and
-// every operation obtains its new storage before it releases or changes anything, so a failed allocation (which throws
-// std::bad_alloc from the allocation operator) leaves the target as it was.
+// every operation obtains its new storage before it releases or changes
+// anything, so a failed allocation (which throws std::bad_alloc from the
+// allocation operator) leaves the target as it was.
 #pragma once
 
 #include <cstddef>

@@ -286,8 +286,8 @@ int wmain(int argc, wchar_t** argv)
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         const bool wrote = file.valid() &&
-                           WriteFile(file.get(), content.data(),
-                                     static_cast<DWORD>(content.size()), &written, nullptr) &&
+                           WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()),
+                                     &written, nullptr) &&
                            written == content.size();
         file.reset();
         Row row = {size, 0, 1e30, 1e30, 1e30, 1e30};

@@ -59,8 +59,9 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
             libraryEntry<DriverPackagePreinstallW_t>(library.get(), TEXT_DIFX_PREINSTALL_ENTRY);
         const DWORD preinstallError = GetLastError();
         const auto setLogCallback =
-            preinstall ? libraryEntry<SetDifxLogCallbackW_t>(library.get(), TEXT_DIFX_LOG_CALLBACK_ENTRY)
-                       : nullptr;
+            preinstall
+                ? libraryEntry<SetDifxLogCallbackW_t>(library.get(), TEXT_DIFX_LOG_CALLBACK_ENTRY)
+                : nullptr;
         const DWORD logCallbackError = GetLastError();
         if (!preinstall)
         {

@@ -91,7 +91,7 @@ int main()
     if (!outputPath.empty())
     {
         file.reset(CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid())
         {
             printError(L"debugout: cannot create " + outputPath + L": error " +

@@ -55,8 +55,8 @@ CSetupWnd::CSetupWnd(const wchar_t* caption)
 
     const int x = (GetSystemMetrics(SM_CXMAXIMIZED) - WINDOW_WIDTH) / 2;
     const int y = (GetSystemMetrics(SM_CYMAXIMIZED) - WINDOW_HEIGHT) / 2;
-    createEx(WINDOW_EX_STYLE, className, caption, WINDOW_STYLE, x, y, WINDOW_WIDTH,
-             WINDOW_HEIGHT, nullptr, nullptr);
+    createEx(WINDOW_EX_STYLE, className, caption, WINDOW_STYLE, x, y, WINDOW_WIDTH, WINDOW_HEIGHT,
+             nullptr, nullptr);
 
     RECT client = {};
     getClientRect(&client);

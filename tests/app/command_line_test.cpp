@@ -54,7 +54,6 @@ DWORD WINAPI fakeModuleFileName(HMODULE module, LPWSTR buffer, DWORD size)
     return count;
 }
 
-
 class CommandLine : public ::testing::Test
 {
 protected:

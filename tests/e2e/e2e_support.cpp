@@ -14,7 +14,6 @@
 
 namespace {
 
-
 std::wstring systemConfigFile()
 {
     wchar_t folder[MAX_PATH + 1] = {};
@@ -165,7 +164,8 @@ HWND ProgramRun::waitForMainWindow(DWORD timeoutMs) const
 
 HWND ProgramRun::waitForMessageBox(DWORD timeoutMs) const
 {
-    return started() ? waitForWindow(GOLDEN_CAPTION, m_processId, WINDOW_MESSAGE_BOX, timeoutMs) : nullptr;
+    return started() ? waitForWindow(GOLDEN_CAPTION, m_processId, WINDOW_MESSAGE_BOX, timeoutMs)
+                     : nullptr;
 }
 
 RunResult ProgramRun::finish()

@@ -273,8 +273,7 @@ TEST_F(Install, RefusedSystemNeverOpensTheInf)
     DebugOutputCapture capture;
     EXPECT_EQ(1, m_wnd->install(CWStr(L"C:\\absent\\kvr7.inf"), 0, &m_exitCode));
     EXPECT_EQ(1, m_exitCode);
-    EXPECT_EQ(GOLDEN_TOO_OLD,
-              text(STATUS));
+    EXPECT_EQ(GOLDEN_TOO_OLD, text(STATUS));
     EXPECT_FALSE(visible(PROGRESS));
     EXPECT_FALSE(visible(RESULT));
     EXPECT_TRUE(visible(FINISH));

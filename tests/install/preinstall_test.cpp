@@ -304,8 +304,7 @@ TEST_F(Preinstall, RefusedSystemLoadsNothing)
     EXPECT_EQ(1, run());
     EXPECT_EQ(1, m_exitCode);
     EXPECT_TRUE(g_events.empty());
-    EXPECT_EQ(GOLDEN_TOO_OLD,
-              text(STATUS));
+    EXPECT_EQ(GOLDEN_TOO_OLD, text(STATUS));
     EXPECT_FALSE(visible(RESULT));
     EXPECT_TRUE(visible(FINISH));
 }

@@ -100,8 +100,8 @@ int showWindow()
     windowClass.lpszClassName = L"Kvr7ToolsFixture";
     RegisterClassW(&windowClass);
     HWND window =
-        CreateWindowExW(WS_EX_STATICEDGE, windowClass.lpszClassName, GOLDEN_CAPTION, WS_SYSMENU, 100, 100,
-                        400, 210, nullptr, nullptr, windowClass.hInstance, nullptr);
+        CreateWindowExW(WS_EX_STATICEDGE, windowClass.lpszClassName, GOLDEN_CAPTION, WS_SYSMENU,
+                        100, 100, 400, 210, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!window)
         return 98;
     RECT client;
@@ -142,8 +142,8 @@ VOID CALLBACK closeForgottenBox(HWND, UINT, UINT_PTR, DWORD)
 int showBox(UINT style)
 {
     g_boxTimer = SetTimer(nullptr, 0, SELF_EXIT_MS, closeForgottenBox);
-    const int answer =
-        MessageBoxW(nullptr, L"Line one\nZeile zwei: Gr\u00f6\u00dfe\n\n  last", GOLDEN_CAPTION, style);
+    const int answer = MessageBoxW(nullptr, L"Line one\nZeile zwei: Gr\u00f6\u00dfe\n\n  last",
+                                   GOLDEN_CAPTION, style);
     KillTimer(nullptr, g_boxTimer);
     return answer == IDOK ? g_exitCode : 97;
 }

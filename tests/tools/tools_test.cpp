@@ -27,7 +27,6 @@ namespace {
 
 const DWORD CHILD_WAIT_MS = 20000;
 
-
 std::wstring quoted(const std::wstring& path)
 {
     return L"\"" + path + L"\"";
@@ -480,7 +479,8 @@ TEST(WindowDriver, ButtonCommandAndCloseEndTheProgram)
         HWND window = waitForWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS);
         ASSERT_NE(window, nullptr) << c.name;
         EXPECT_TRUE(c.press(window)) << c.name;
-        EXPECT_TRUE(waitForNoWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS)) << c.name;
+        EXPECT_TRUE(waitForNoWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS))
+            << c.name;
         EXPECT_EQ(fixture.waitExit(), c.exitCode) << c.name;
     }
 }

@@ -24,7 +24,6 @@
 
 namespace {
 
-
 class SetupWindowTest : public testing::Test
 {
 protected:
