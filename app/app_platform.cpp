@@ -21,4 +21,4 @@ BOOL WINAPI initCommonControls(const INITCOMMONCONTROLSEX* controls)
 
 } // namespace
 
-AppApi g_appApi = {::MessageBoxW, ::GetModuleFileNameW, initCommonControls};
+AppApi g_appApi = {::MessageBoxW, ::GetModuleFileNameW, ::GetFullPathNameW, initCommonControls};

@@ -3,7 +3,8 @@
 // behind one seam: g_appApi is filled with the real entry points
 // (app_platform.cpp; the common controls' through a thin forwarder that loads
 // comctl32.dll from the system folder); tests replace single entries to see
-// what would be shown and to present any program path. The entries carry the
+// what would be shown, to present any program path and to make a path
+// unresolvable. The entries carry the
 // platform's own signatures and no logic of their own.
 #pragma once
 
@@ -15,6 +16,7 @@ struct AppApi
 {
     int(WINAPI* MessageBoxW)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     DWORD(WINAPI* GetModuleFileNameW)(HMODULE module, LPWSTR buffer, DWORD size);
+    DWORD(WINAPI* GetFullPathNameW)(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart);
     BOOL(WINAPI* InitCommonControlsEx)(const INITCOMMONCONTROLSEX* controls);
 };
 

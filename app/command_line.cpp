@@ -13,43 +13,38 @@
 
 namespace {
 
-// The room GetModuleFileNameW is given for the program's path, in characters.
-const DWORD MODULE_PATH_ROOM = 512;
+// The first room given for a path (the program's own, a typed INF path), in characters.
+const DWORD FIRST_PATH_ROOM = 512;
 // The longest path Windows knows (the \\?\ form), in characters.
 const DWORD LONGEST_PATH_ROOM = 32768;
 
-// A path with no folder in it: neither a backslash nor a slash.
-bool hasNoFolder(const CWStr& path)
-{
-    const wchar_t* text = path.c_str();
-    for (uint64_t i = 0; i < path.length(); ++i)
-    {
-        if (text[i] == L'\\' || text[i] == L'/')
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
-CWStr withFolderPart(const CWStr& path)
+CWStr fullInfPath(const CWStr& path)
 {
-    if (!hasNoFolder(path))
-        return path;
-    const wchar_t* text = path.c_str();
-    const bool afterDrive =
-        path.length() > 2 && text[1] == L':' &&
-        ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z'));
-    if (afterDrive)
-        return path.substr(0, 2) + L".\\" + path.substr(2, path.length() - 2);
-    return CWStr(L".\\") + path;
+    wchar_t buffer[FIRST_PATH_ROOM + 2] = {};
+    DWORD count = g_appApi.GetFullPathNameW(path.c_str(), FIRST_PATH_ROOM, buffer, nullptr);
+    if (count == 0)
+        return CWStr();
+    if (count < FIRST_PATH_ROOM)
+        return CWStr::substr(buffer, 0, count);
+
+    // Too long for the room: `count` is the room needed, NUL included. Asked
+    // again with exactly that; an answer that no longer fits (the current folder
+    // changed in between) gives no path rather than a cut one.
+    const DWORD room = count;
+    std::unique_ptr<wchar_t[]> whole(new wchar_t[room + 1]());
+    count = g_appApi.GetFullPathNameW(path.c_str(), room, whole.get(), nullptr);
+    if (count == 0 || count >= room)
+        return CWStr();
+    return CWStr::substr(whole.get(), 0, count);
 }
 
 CWStr moduleFileName()
 {
-    wchar_t buffer[MODULE_PATH_ROOM + 2] = {};
-    DWORD count = g_appApi.GetModuleFileNameW(nullptr, buffer, MODULE_PATH_ROOM);
-    if (count < MODULE_PATH_ROOM)
+    wchar_t buffer[FIRST_PATH_ROOM + 2] = {};
+    DWORD count = g_appApi.GetModuleFileNameW(nullptr, buffer, FIRST_PATH_ROOM);
+    if (count < FIRST_PATH_ROOM)
         return CWStr::substr(buffer, 0, count);
 
     // The room is full, so the path was cut. A cut path names another folder
@@ -113,7 +108,17 @@ bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* re
             *exitCode = EXIT_CODE_BAD_ARGUMENTS;
             return false;
         }
-        infPath = withFolderPart(word);
+        // Resolved once, here, and used in full from here on: the Setup API and
+        // the driver-package library want a full path, and a bare name would
+        // otherwise be looked for in the system's INF folder.
+        infPath = fullInfPath(word);
+        if (infPath.empty())
+        {
+            const CWStr text = formatText(TEXT_INF_PATH_UNRESOLVED, word.c_str());
+            g_appApi.MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR);
+            *exitCode = EXIT_CODE_BAD_ARGUMENTS;
+            return false;
+        }
         havePath = 1;
     }
 

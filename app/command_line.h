@@ -1,7 +1,7 @@
 // command_line.h
 // The command-line stage: cuts the argument string into words, reads the options
 // and at most one INF path, shows the usage box or a command-line error, and
-// works out the program folder and the INF path.
+// works out the program folder and the INF path in full.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,8 @@ struct RunRequest
 {
     int noPause = 0;     // 1: end once done instead of waiting for Finish.
     int preinstall = 0;  // 1: pre-install the package instead of installing for present hardware.
-    CWStr infPath;       // As typed (see withFolderPart), or the program folder + "\kvr7.inf";
-                         // empty when no path was typed and the folder is unknown.
+    CWStr infPath;       // The typed path in full (see fullInfPath), or the program folder +
+                         // "\kvr7.inf"; empty when no path was typed and the folder is unknown.
     CWStr programFolder; // Without a trailing backslash; empty when unknown.
     CWStr caption;       // "KVR7 Driver Installer": message boxes and the window title.
 };
@@ -29,8 +29,8 @@ bool readCommandLine(const wchar_t* arguments, int32_t* exitCode, RunRequest* re
 // longer than the first 512-character room is asked for again, never cut.
 CWStr moduleFileName();
 
-// A typed INF path as it is handed on. A bare name ("kvr7.inf") would be looked
-// up by the Setup API in the system's INF folder, not in the current folder, so
-// it gets ".\" in front ("C:kvr7.inf" gets it after the drive); it stays
-// relative. A path with a folder in it is kept exactly as typed.
-CWStr withFolderPart(const CWStr& path);
+// A typed INF path in full, as the platform resolves it against the current
+// folder ("C:name" against the current folder of drive C); empty when the
+// platform cannot resolve it. A bare name is thus the current folder's file,
+// never one the Setup API would find in the system's INF folder.
+CWStr fullInfPath(const CWStr& path);

@@ -10,6 +10,7 @@
 
 #define TEXT_INVALID_OPTION L"Invalid option: %s"
 #define TEXT_TOO_MANY_INF_FILES L"Specify at most one .inf file."
+#define TEXT_INF_PATH_UNRESOLVED L"The full path of the .inf file cannot be worked out: %s"
 
 // Its one placeholder takes the default INF name, never a path from the command line.
 #define TEXT_USAGE                                                                                 \

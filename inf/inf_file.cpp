@@ -29,6 +29,14 @@ size_t boundedLength(const wchar_t* text, size_t limit)
     return length;
 }
 
+// A read that failed for want of memory is no end of a line or section: it
+// must not be taken for one, or the caller would go on with what it had. The
+// same error as open() reads as memory running out.
+SetupStatus failedReadStatus(DWORD lastError)
+{
+    return lastError == ERROR_NOT_ENOUGH_MEMORY ? SETUP_OUT_OF_MEMORY : SETUP_PLATFORM_ERROR;
+}
+
 } // namespace
 
 // The record sizes that the platform expects to be told.
@@ -160,6 +168,11 @@ SetupStatus CInfFile::queryOriginalName(CWStr& name)
     return SETUP_OK;
 }
 
+SetupStatus CInfFile::endOfWalk(SetupStatus readStatus)
+{
+    return readStatus == SETUP_OUT_OF_MEMORY ? SETUP_OUT_OF_MEMORY : SETUP_OK;
+}
+
 SetupStatus CInfFile::getLineText(CWStr& text)
 {
     return readText(0, true, text);
@@ -183,8 +196,10 @@ SetupStatus CInfFile::readText(DWORD fieldIndex, bool wholeLine, CWStr& text)
         wholeLine
             ? g_infApi.SetupGetLineTextW(&m_context, nullptr, nullptr, nullptr, nullptr, 0, &size)
             : g_infApi.SetupGetStringFieldW(&m_context, fieldIndex, nullptr, 0, &size);
+    if (!read)
+        return failedReadStatus(::GetLastError());
     // The size always counts the NUL; zero is not an answer that can be used.
-    if (!read || size == 0)
+    if (size == 0)
         return SETUP_PLATFORM_ERROR;
 
     // Most lines and fields are short: those are read into the stack, the rest
@@ -205,7 +220,7 @@ SetupStatus CInfFile::readText(DWORD fieldIndex, bool wholeLine, CWStr& text)
                                                   size, nullptr)
                      : g_infApi.SetupGetStringFieldW(&m_context, fieldIndex, buffer, size, nullptr);
     if (!read)
-        return SETUP_PLATFORM_ERROR;
+        return failedReadStatus(::GetLastError());
 
     // At most size - 1 characters, and never past a NUL, so the value stays whole.
     text = CWStr::substr(buffer, 0, boundedLength(buffer, size - 1));

@@ -37,8 +37,9 @@ public:
     void close();
 
     // Reads the current line as the platform renders it, or field `index` of it
-    // (0 is the key, 1 and up the values). 6 when the platform refuses, including
-    // an index past the last field; `text` is then left as it was.
+    // (0 is the key, 1 and up the values). 5 when the platform ran out of memory;
+    // 6 when it refuses otherwise, including an index past the last field. On
+    // failure `text` is left as it was.
     SetupStatus getLineText(CWStr& text);
     SetupStatus getStringField(uint32_t index, CWStr& text);
 
@@ -48,14 +49,16 @@ public:
 
     // Appends to `sections` one models section name per line of [Manufacturer],
     // in file order: the base name with the decoration that fits this system
-    // best, or the base name alone. 4 when [Manufacturer] is missing. Walks the
-    // one line position of this object.
+    // best, or the base name alone. 4 when [Manufacturer] is missing; 5 when a
+    // read ran out of memory (the list is then incomplete). Walks the one line
+    // position of this object.
     SetupStatus findModelsSections(CWStrArray& sections);
 
     // Appends to `ids` the hardware ID and the compatible IDs of every line of
     // `section`, in file order, skipping empty fields and keeping duplicates. The
     // walk ends at the first line without a hardware ID field. 4 when the section
-    // is missing; `ids` is then unchanged. Walks the one line position.
+    // is missing; `ids` is then unchanged. 5 when a read ran out of memory (the
+    // list is then incomplete). Walks the one line position.
     SetupStatus findHardwareIds(const CWStr& section, CWStrArray& ids);
 
     // Writes one line (see base/trace.h) while the trace switch is on.
@@ -77,6 +80,9 @@ private:
     };
 
     SetupStatus readText(DWORD fieldIndex, bool wholeLine, CWStr& text);
+    // The result of a walk ended by the failed read `readStatus`: an absent line
+    // or field is the walk's normal end (0), memory that ran out is not (5).
+    static SetupStatus endOfWalk(SetupStatus readStatus);
     DecorationFit examineDecoration(const CWStr& decoration);
     void describeSystem();
 

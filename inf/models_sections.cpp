@@ -113,21 +113,24 @@ SetupStatus CInfFile::findModelsSections(CWStrArray& sections)
     }
     trace(TRACE_READING_MANUFACTURER);
 
+    // As in findHardwareIds, only a read that ran out of memory ends the walk
+    // as a failure.
     CWStr line;
-    if (getLineText(line) != SETUP_OK)
-        return SETUP_OK;
+    SetupStatus status = getLineText(line);
+    if (status != SETUP_OK)
+        return endOfWalk(status);
     for (;;)
     {
         trace(TRACE_EXAMINING_LINE, line.c_str());
 
         CWStr base;
-        if (getStringField(1, base) != SETUP_OK)
-            return SETUP_OK;
+        if ((status = getStringField(1, base)) != SETUP_OK)
+            return endOfWalk(status);
 
         CWStr best;
         uint64_t bestSpecificity = 0;
         CWStr decoration;
-        for (uint32_t field = 2; getStringField(field, decoration) == SETUP_OK; ++field)
+        for (uint32_t field = 2; (status = getStringField(field, decoration)) == SETUP_OK; ++field)
         {
             const DecorationFit fit = examineDecoration(decoration);
             if (!fit.fits)
@@ -143,6 +146,8 @@ SetupStatus CInfFile::findModelsSections(CWStrArray& sections)
                 trace(TRACE_NOT_BEST);
             }
         }
+        if (status == SETUP_OUT_OF_MEMORY)
+            return status;
 
         const CWStr section = bestSpecificity > 0 ? base + L"." + best : base;
         sections.add(section);
@@ -150,7 +155,7 @@ SetupStatus CInfFile::findModelsSections(CWStrArray& sections)
 
         if (!g_infApi.SetupFindNextLine(&m_context, &m_context))
             return SETUP_OK;
-        if (getLineText(line) != SETUP_OK)
-            return SETUP_OK;
+        if ((status = getLineText(line)) != SETUP_OK)
+            return endOfWalk(status);
     }
 }

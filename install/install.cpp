@@ -12,6 +12,8 @@
 
 #include <newdev.h>
 
+#include <new>
+
 namespace {
 
 // A failed update call that leaves these behind found nothing to update for its
@@ -21,6 +23,16 @@ bool isNothingToUpdate(DWORD lastError)
 {
     return lastError == ERROR_SUCCESS || lastError == ERROR_NO_SUCH_DEVINST ||
            lastError == ERROR_NO_MORE_ITEMS;
+}
+
+// Memory that ran out inside the INF reader ends the run as an allocation
+// failure anywhere does (exit code 7, see CSetupApp::startUp): an INF read in
+// part must not lead to "cannot open", "no hardware" or an install of some IDs.
+SetupStatus unlessOutOfMemory(SetupStatus status)
+{
+    if (status == SETUP_OUT_OF_MEMORY)
+        throw std::bad_alloc();
+    return status;
 }
 
 // done * PROGRESS_RANGE / total, computed wide enough that no list length can
@@ -40,7 +52,7 @@ void updateDrivers(CSetupWnd& wnd, CInfFile& inf, const CWStr& infPath, CWStrArr
 
     // An empty path names no file (the program folder was unknown); the Setup
     // API would look for it in the system's INF folder.
-    if (infPath.empty() || inf.open(infPath.c_str()) != SETUP_OK)
+    if (infPath.empty() || unlessOutOfMemory(inf.open(infPath.c_str())) != SETUP_OK)
     {
         wnd.setStatusLine(formatText(TEXT_OPEN_FAILED, infPath.c_str()).c_str());
         *exitCode = EXIT_CODE_INF_OPEN_FAILED;
@@ -49,7 +61,7 @@ void updateDrivers(CSetupWnd& wnd, CInfFile& inf, const CWStr& infPath, CWStrArr
 
     {
         CWStrArray modelsSections;
-        if (inf.findModelsSections(modelsSections) != SETUP_OK)
+        if (unlessOutOfMemory(inf.findModelsSections(modelsSections)) != SETUP_OK)
         {
             wnd.setStatusLine(formatText(TEXT_PARSE_FAILED, infPath.c_str()).c_str());
             *exitCode = EXIT_CODE_INF_PARSE_FAILED;
@@ -57,7 +69,7 @@ void updateDrivers(CSetupWnd& wnd, CInfFile& inf, const CWStr& infPath, CWStrArr
         }
         // A missing or empty models section only adds no IDs.
         for (uint64_t i = 0; i < modelsSections.count(); ++i)
-            inf.findHardwareIds(modelsSections[i], hardwareIds);
+            unlessOutOfMemory(inf.findHardwareIds(modelsSections[i], hardwareIds));
     }
 
     wnd.showProgressBar();

@@ -22,6 +22,3 @@ struct InstallApi
 };
 
 extern InstallApi g_installApi;
-
-// The form of IsWow64Process, looked up at run time: older systems lack it.
-typedef BOOL(WINAPI* IsWow64ProcessFn)(HANDLE process, PBOOL wow64Process);

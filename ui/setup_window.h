@@ -47,7 +47,8 @@ public:
 
     // The two long operations: install for present hardware and pre-install.
     // Each sets the exit code, and returns 1 when it has shown Finish and the
-    // window waits for the user, 0 when `noPause` is 1.
+    // window waits for the user, 0 when `noPause` is 1. Memory that runs out,
+    // also inside the INF reader, throws std::bad_alloc (see CSetupApp).
     int install(const CWStr& infPath, int noPause, int32_t* exitCode);
     int preinstall(const CWStr& infPath, const CWStr& programFolder, int noPause,
                    int32_t* exitCode);

@@ -54,6 +54,13 @@ DWORD WINAPI fakeModuleFileName(HMODULE module, LPWSTR buffer, DWORD size)
     return count;
 }
 
+#define HERE L"C:\\windows\\system32"
+
+DWORD WINAPI unresolvable(LPCWSTR, DWORD, LPWSTR, LPWSTR*)
+{
+    return 0;
+}
+
 class CommandLine : public ::testing::Test
 {
 protected:
@@ -65,7 +72,11 @@ protected:
         g_modulePath = L"C:\\Program Files\\KVR7\\install64.exe";
         g_moduleCalls = 0;
         g_moduleOverreports = false;
+        // Typed paths are resolved against a known current folder.
+        GetCurrentDirectoryW(MAX_PATH, m_previousFolder);
+        ASSERT_TRUE(SetCurrentDirectoryW(HERE));
     }
+    void TearDown() override { SetCurrentDirectoryW(m_previousFolder); }
 
     // Runs the stage; the exit code starts at `initialExitCode`.
     bool run(const std::wstring& arguments, int32_t initialExitCode = 0)
@@ -108,6 +119,7 @@ protected:
     }
 
     SeamGuard<AppApi> m_seam{g_appApi};
+    wchar_t m_previousFolder[MAX_PATH] = {};
     int32_t m_exitCode = 0;
     RunRequest m_request;
 };
@@ -132,35 +144,40 @@ TEST_F(CommandLine, OptionsInAnyCaseAndOrder)
     expectGoesOn(L"-nopause -preinstall D:\\drv\\kvr7.inf", 1, 1, L"D:\\drv\\kvr7.inf");
     expectGoesOn(L"D:\\drv\\kvr7.inf -preinstall -nopause", 1, 1, L"D:\\drv\\kvr7.inf");
     expectGoesOn(L"-nopause D:\\drv\\kvr7.inf -nopause", 1, 0, L"D:\\drv\\kvr7.inf");
-    expectGoesOn(L"  -nopause    x.inf   ", 1, 0, L".\\x.inf");
+    expectGoesOn(L"  -nopause    x.inf   ", 1, 0, HERE L"\\x.inf");
 }
 
-// A path with a folder in it is handed on exactly as typed; a bare name gets
-// ".\" (after the drive, if any) so that it names the file in the current
-// folder, not one of the same name in the system's INF folder.
-TEST_F(CommandLine, InfPathAsHandedOn)
+// Every typed path is handed on in full, resolved as the platform resolves it:
+// a bare name is the current folder's file, never one of that name in the
+// system's INF folder; "C:name" is in drive C's current folder.
+TEST_F(CommandLine, InfPathInFull)
 {
     const struct
     {
         const wchar_t* typed;
         const wchar_t* handedOn;
     } cases[] = {
-        {L"..\\pkg\\kvr7.inf", L"..\\pkg\\kvr7.inf"},
-        {L"\"C:\\pkg\\kvr7.inf\"", L"\"C:\\pkg\\kvr7.inf\""},
+        {L"..\\pkg\\kvr7.inf", L"C:\\windows\\pkg\\kvr7.inf"},
         {L"C:\\d\u00e9p\u00f4t\\\u6f22.inf", L"C:\\d\u00e9p\u00f4t\\\u6f22.inf"},
-        {L".\\kvr7.inf", L".\\kvr7.inf"},
-        {L"kvr7.inf", L".\\kvr7.inf"},
-        {L"\"kvr7.inf\"", L".\\\"kvr7.inf\""},
-        {L"C:kvr7.inf", L"C:.\\kvr7.inf"},
-        {L"C:", L".\\C:"},
+        // Quotes are no part of the syntax: a quoted path is a relative name.
+        {L"\"C:\\pkg\\kvr7.inf\"", HERE L"\\\"C:\\pkg\\kvr7.inf\""},
+        {L"\\\\server\\share\\kvr7.inf", L"\\\\server\\share\\kvr7.inf"},
+        {L".\\kvr7.inf", HERE L"\\kvr7.inf"},
+        {L"kvr7.inf", HERE L"\\kvr7.inf"},
+        {L"\"kvr7.inf\"", HERE L"\\\"kvr7.inf\""},
+        {L"C:kvr7.inf", HERE L"\\kvr7.inf"},
+        {L"C:.\\kvr7.inf", HERE L"\\kvr7.inf"},
         // Only blanks separate: a tab stays inside the word.
-        {L"a\tb.inf", L".\\a\tb.inf"},
+        {L"a\tb.inf", HERE L"\\a\tb.inf"},
     };
     for (const auto& c : cases)
     {
         expectGoesOn(c.typed, 0, 0, c.handedOn);
         expectGoesOn(std::wstring(L"-preinstall ") + c.typed, 0, 1, c.handedOn);
     }
+    m_seam->GetFullPathNameW = unresolvable;
+    expectEnds(L"-preinstall kvr7.inf", 6,
+               L"The full path of the .inf file cannot be worked out: kvr7.inf", MB_ICONERROR);
 }
 
 TEST_F(CommandLine, HelpShowsTheUsageTextAndKeepsTheExitCode)

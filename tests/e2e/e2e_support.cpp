@@ -26,6 +26,17 @@ bool fileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The Setup API removes what it staged; Wine's removes only the INF and leaves
+// its compiled .pnf, and a copy that is not named oem*.inf is not the Setup
+// API's to remove: whatever is left goes by hand.
+void removeStagedCopy(const std::wstring& name)
+{
+    const std::wstring path = systemInfFolder() + L"\\" + name;
+    SetupUninstallOEMInfW(name.c_str(), SUOI_FORCEDELETE, nullptr);
+    DeleteFileW(path.c_str());
+    DeleteFileW((path.substr(0, path.size() - 4) + L".pnf").c_str());
+}
+
 } // namespace
 
 std::wstring programName()
@@ -304,17 +315,31 @@ std::vector<std::wstring> PackageTraces::stagedCopies()
 
 void PackageTraces::removeStagedCopies()
 {
-    const std::wstring folder = systemInfFolder();
     for (const std::wstring& name : stagedCopies())
-    {
-        // The Setup API removes what it staged; Wine's removes only the INF and
-        // leaves its compiled .pnf, and a copy that is not named oem*.inf is
-        // not the Setup API's to remove: whatever is left goes by hand.
-        const std::wstring path = folder + L"\\" + name;
-        SetupUninstallOEMInfW(name.c_str(), SUOI_FORCEDELETE, nullptr);
-        DeleteFileW(path.c_str());
-        DeleteFileW((path.substr(0, path.size() - 4) + L".pnf").c_str());
-    }
+        removeStagedCopy(name);
+}
+
+bool StagedInf::stage(const std::wstring& source)
+{
+    wchar_t published[MAX_PATH] = {};
+    PWSTR name = nullptr;
+    if (!SetupCopyOEMInfW(source.c_str(), nullptr, SPOST_PATH, 0, published, MAX_PATH, nullptr,
+                          &name) ||
+        !name)
+        return false;
+    m_name = name;
+    return true;
+}
+
+bool StagedInf::present() const
+{
+    return !m_name.empty() && fileExists(systemInfFolder() + L"\\" + m_name);
+}
+
+StagedInf::~StagedInf()
+{
+    if (!m_name.empty())
+        removeStagedCopy(m_name);
 }
 
 // ---------------------------------------------------------------- files and screens

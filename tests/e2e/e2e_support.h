@@ -221,6 +221,25 @@ private:
     bool m_hadConfig;
 };
 
+// A copy in the system INF folder made for a test (staged with
+// SetupCopyOEMInfW, or adopted by its published name): it and its compiled
+// .pnf are gone after the object, whatever the test removed meanwhile.
+class StagedInf
+{
+public:
+    StagedInf() = default;
+    ~StagedInf();
+    StagedInf(const StagedInf&) = delete;
+    StagedInf& operator=(const StagedInf&) = delete;
+    bool stage(const std::wstring& source);
+    void adopt(const std::wstring& name) { m_name = name; }
+    const std::wstring& name() const { return m_name; }
+    bool present() const;
+
+private:
+    std::wstring m_name;
+};
+
 // Writes the window's area of the screen to `fileName` in the working
 // directory as a 24-bit BMP (saveScreenshot), once the window of the other
 // process has painted. False when nothing could be captured or written.

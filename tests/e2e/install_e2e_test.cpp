@@ -408,7 +408,7 @@ TEST(Install, BareInfNames)
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);
         EXPECT_EQ(result.exitCode, c.exitCode);
         ASSERT_FALSE(result.trace.empty());
-        EXPECT_EQ(result.trace[0], L"CInfFile::open: dir='.' filename='" + c.typed +
-                                       L"' path='.\\" + c.typed + L"'");
+        EXPECT_EQ(result.trace[0], L"CInfFile::open: dir='" + copy.path() + L"' filename='" +
+                                       c.typed + L"' path='" + copy.file(c.typed) + L"'");
     }
 }

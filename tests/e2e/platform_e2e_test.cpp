@@ -147,7 +147,11 @@ TEST(Ending, FinishCloseBoxAndWmCloseEndWithTheStoredExitCode)
     // A run that stops early leaves a code of its own: the INF cannot be opened
     // (2), or, for the 32-bit program on 64-bit Windows, the refusal (1).
     const DWORD expected = programRunsHere() ? 2 : 1;
-    const std::wstring status = programRunsHere() ? L"Failed to open '.\\no_such_file.inf'" : WOW64;
+    wchar_t here[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, here);
+    const std::wstring status =
+        programRunsHere() ? L"Failed to open '" + std::wstring(here) + L"\\no_such_file.inf'"
+                          : WOW64;
     struct Way
     {
         const char* name;

@@ -2,7 +2,8 @@
 # check_images.py
 # Checks every program and library of an unpacked release package: no symbols or
 # debug sections, a zero link time stamp, no path of the given build-machine
-# folders, and (for the installers) the project version in the version resource.
+# folders, and (for the installers and kvr7ctl) the project version in the
+# version resource.
 #   check_images.py PACKAGE_FOLDER VERSION FOLDER...
 import os, struct, sys
 package, version = sys.argv[1:3]
@@ -29,7 +30,7 @@ for folder, _, names in sorted(os.walk(package)):
         for folder_path in folders:
             if folder_path.encode() in data or folder_path.encode("utf-16-le") in data:
                 problems.append("holds " + folder_path)
-        if name.lower().startswith("install"):
+        if name.lower().startswith(("install", "kvr7ctl")):
             fixed = data.find(struct.pack("<I", 0xFEEF04BD))
             ms, ls = struct.unpack_from("<II", data, fixed + 8) if fixed >= 0 else (0, 0)
             if [ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF] != numbers:

@@ -1,0 +1,22 @@
+// kvr7ctl_main.cpp
+// kvr7ctl.exe: the driver package's state and its removal, for administrators
+// and fleet tools (tools/package_control.h; usage in tools/kvr7ctl_texts.h).
+
+#include <windows.h>
+
+#include "base/system_library.h"
+#include "tools/package_control.h"
+#include "tools/tool_text.h"
+
+int main()
+{
+    restrictLibrarySearch();
+    // The folder of the program, where the package's INF is by default; none
+    // when it cannot be learned.
+    std::vector<wchar_t> path(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    std::wstring folder(path.data(), length < path.size() ? length : 0);
+    const size_t slash = folder.rfind(L'\\');
+    folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
+    return runKvr7ctl(splitArguments(GetCommandLineW()), folder);
+}

@@ -1,0 +1,105 @@
+// kvr7ctl_platform.h
+// The platform calls of kvr7ctl.exe, behind one seam: the search of the system
+// INF folder, the Setup API's reading of INF files and of the device list, the
+// configuration manager's device state and wait for pending installations, the
+// removal of devices and of staged packages, the run-time lookup of
+// DiUninstallDriverW (newdev.dll, Windows 10 1703 and later) and the
+// administrator check. g_kvr7ctlApi is filled with the real entry points
+// (kvr7ctl_platform.cpp); tests replace entries to play any answer the platform
+// can give. The entries carry the platform's own signatures and no logic.
+#pragma once
+
+#include <windows.h>
+
+#include <cfgmgr32.h>
+#include <setupapi.h>
+
+#include "base/unique_handle.h"
+
+// Exported by setupapi.dll; the Windows SDK's cfgmgr32.h declares it, mingw-w64's
+// does not.
+#if defined(__MINGW32__)
+extern "C" DWORD WINAPI CMP_WaitNoPendingInstallEvents(DWORD timeoutMs);
+#endif
+
+// DiUninstallDriverW: takes the driver package of `infPath` (a published INF in
+// the system INF folder) off every device and out of the driver store.
+typedef BOOL(WINAPI* DiUninstallDriverWFn)(HWND parent, LPCWSTR infPath, DWORD flags,
+                                           PBOOL needReboot);
+
+struct Kvr7ctlApi
+{
+    UINT(WINAPI* GetSystemWindowsDirectoryW)(LPWSTR buffer, UINT size);
+    HANDLE(WINAPI* FindFirstFileW)(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
+    BOOL(WINAPI* FindNextFileW)(HANDLE search, LPWIN32_FIND_DATAW found);
+    BOOL(WINAPI* FindClose)(HANDLE search);
+
+    BOOL(WINAPI* SetupGetInfInformationW)
+    (LPCVOID infSpec, DWORD searchControl, PSP_INF_INFORMATION info, DWORD size, PDWORD needed);
+    BOOL(WINAPI* SetupQueryInfOriginalFileInformationW)
+    (PSP_INF_INFORMATION info, UINT index, PSP_ALTPLATFORM_INFO platform,
+     PSP_ORIGINAL_FILE_INFO_W original);
+    HINF(WINAPI* SetupOpenInfFileW)(PCWSTR fileName, PCWSTR infClass, DWORD style, PUINT errorLine);
+    void(WINAPI* SetupCloseInfFile)(HINF inf);
+    BOOL(WINAPI* SetupFindFirstLineW)(HINF inf, PCWSTR section, PCWSTR key, PINFCONTEXT context);
+    BOOL(WINAPI* SetupGetStringFieldW)
+    (PINFCONTEXT context, DWORD index, PWSTR buffer, DWORD size, PDWORD needed);
+
+    HDEVINFO(WINAPI* SetupDiGetClassDevsW)
+    (const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags);
+    BOOL(WINAPI* SetupDiEnumDeviceInfo)(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device);
+    BOOL(WINAPI* SetupDiGetDeviceInstanceIdW)
+    (HDEVINFO set, PSP_DEVINFO_DATA device, PWSTR buffer, DWORD size, PDWORD needed);
+    HKEY(WINAPI* SetupDiOpenDevRegKey)
+    (HDEVINFO set, PSP_DEVINFO_DATA device, DWORD scope, DWORD profile, DWORD keyType,
+     REGSAM access);
+    LONG(WINAPI* RegQueryValueExW)
+    (HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
+    LONG(WINAPI* RegCloseKey)(HKEY key);
+    BOOL(WINAPI* SetupDiCallClassInstaller)
+    (DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA device);
+    BOOL(WINAPI* SetupDiGetDeviceInstallParamsW)
+    (HDEVINFO set, PSP_DEVINFO_DATA device, PSP_DEVINSTALL_PARAMS_W params);
+    BOOL(WINAPI* SetupDiDestroyDeviceInfoList)(HDEVINFO set);
+    CONFIGRET(WINAPI* CM_Get_DevNode_Status)
+    (PULONG status, PULONG problem, DEVINST device, ULONG flags);
+    DWORD(WINAPI* CMP_WaitNoPendingInstallEvents)(DWORD timeoutMs);
+
+    BOOL(WINAPI* SetupUninstallOEMInfW)(PCWSTR infName, DWORD flags, PVOID reserved);
+    // The entry point, or null with the loader's error where newdev.dll lacks it.
+    DiUninstallDriverWFn (*lookUpDiUninstallDriverW)();
+    BOOL(WINAPI* CheckTokenMembership)(HANDLE token, PSID sid, PBOOL isMember);
+};
+
+extern Kvr7ctlApi g_kvr7ctlApi;
+
+// Owners for what the seam opens; they close through the seam too.
+inline void WINAPI closeInfThroughKvr7ctlSeam(HINF inf)
+{
+    g_kvr7ctlApi.SetupCloseInfFile(inf);
+}
+typedef UniqueHandle<InfHandleTraits<HINF, closeInfThroughKvr7ctlSeam>> UniqueInf;
+
+struct DeviceSetTraits
+{
+    typedef HDEVINFO Handle;
+    static Handle empty() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle set) { g_kvr7ctlApi.SetupDiDestroyDeviceInfoList(set); }
+};
+typedef UniqueHandle<DeviceSetTraits> UniqueDeviceSet;
+
+struct SearchTraits
+{
+    typedef HANDLE Handle;
+    static Handle empty() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle search) { g_kvr7ctlApi.FindClose(search); }
+};
+typedef UniqueHandle<SearchTraits> UniqueSearch;
+
+struct RegistryKeyTraits
+{
+    typedef HKEY Handle;
+    static Handle empty() { return static_cast<HKEY>(INVALID_HANDLE_VALUE); }
+    static void close(Handle key) { g_kvr7ctlApi.RegCloseKey(key); }
+};
+typedef UniqueHandle<RegistryKeyTraits> UniqueDriverKey;
