@@ -11,14 +11,12 @@
 #include "base/system_library.h"
 #include "ui/setup_window.h"
 
-CSetupApp::CSetupApp() : m_exitCode(EXIT_CODE_OK), m_setupWnd(nullptr)
+CSetupApp::CSetupApp() : m_exitCode(EXIT_CODE_OK)
 {
 }
 
-CSetupApp::~CSetupApp()
-{
-    delete m_setupWnd;
-}
+// Here, where CSetupWnd is complete, for the owner of the window object.
+CSetupApp::~CSetupApp() = default;
 
 bool CSetupApp::startUp()
 {
@@ -53,13 +51,13 @@ bool CSetupApp::startRequestedOperation()
     if (!readCommandLine(argumentString(), &m_exitCode, &request))
         return false;
 
-    m_setupWnd = new (std::nothrow) CSetupWnd(request.caption.c_str());
+    m_setupWnd.reset(new (std::nothrow) CSetupWnd(request.caption.c_str()));
     if (!m_setupWnd)
     {
         m_exitCode = EXIT_CODE_NO_RESOURCES;
         return false;
     }
-    setMainWindow(m_setupWnd);
+    setMainWindow(m_setupWnd.get());
 
     const int waitForUser =
         request.preinstall ? m_setupWnd->preinstall(request.infPath, request.programFolder,
@@ -70,8 +68,7 @@ bool CSetupApp::startRequestedOperation()
 
 int CSetupApp::cleanUp()
 {
-    delete m_setupWnd;
-    m_setupWnd = nullptr;
+    m_setupWnd.reset();
     setMainWindow(nullptr);
     CWinApp::cleanUp();
     return m_exitCode;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "framework/framework.h"
 
@@ -32,5 +33,5 @@ private:
     bool startRequestedOperation();
 
     int32_t m_exitCode;
-    CSetupWnd* m_setupWnd; // owned
+    std::unique_ptr<CSetupWnd> m_setupWnd;
 };

@@ -1,5 +1,5 @@
 // base_platform.cpp
-// The real entry points behind the base seam.
+// The real entry points behind the base and loader seams.
 
 #include "base/base_platform.h"
 
@@ -10,10 +10,13 @@
 #pragma warning(disable : 4996)
 #endif
 BaseApi g_baseApi = {
-    ::OutputDebugStringW,  ::GetVersionExW,  ::GetModuleHandleW,
-    ::GetProcAddress,      ::GetSystemInfo,  ::GetCurrentProcess,
-    ::GetSystemDirectoryW, ::LoadLibraryExW, ::FreeLibrary,
+    ::OutputDebugStringW, ::GetVersionExW, ::GetModuleHandleW,
+    ::GetProcAddress,     ::GetSystemInfo, ::GetCurrentProcess,
 };
 #if defined(_MSC_VER)
 #pragma warning(pop)
 #endif
+
+LoaderApi g_loaderApi = {
+    ::GetModuleHandleW, ::GetProcAddress, ::GetSystemDirectoryW, ::LoadLibraryExW, ::FreeLibrary,
+};

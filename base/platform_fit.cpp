@@ -4,6 +4,7 @@
 #include "base/platform_fit.h"
 
 #include "base/base_platform.h"
+#include "base/system_library.h"
 
 namespace {
 
@@ -23,10 +24,7 @@ PlatformFit judgePlatform()
         version.dwMajorVersion < OLDEST_MAJOR_VERSION)
         return PLATFORM_TOO_OLD;
 
-    // kernel32 is always loaded; its handle is borrowed, not owned.
-    HMODULE kernel = g_baseApi.GetModuleHandleW(L"kernel32.dll");
-    const IsWow64ProcessFn isWow64Process =
-        entryPoint<IsWow64ProcessFn>(g_baseApi.GetProcAddress(kernel, "IsWow64Process"));
+    const auto isWow64Process = kernelEntry<IsWow64ProcessFn>("IsWow64Process");
     if (!isWow64Process)
         return PLATFORM_FITS;
     // A failed call leaves the flag false: that counts as not under WOW64.

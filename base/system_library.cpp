@@ -13,28 +13,34 @@ namespace {
 typedef BOOL(WINAPI* SetDllDirectoryWFn)(LPCWSTR pathName);
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesFn)(DWORD directoryFlags);
 
-// A kernel32 entry point that older Windows versions lack; null when missing.
-template <typename Function> Function kernelEntry(const char* name)
+// kernel32's entry `name` as the given module query and lookup answer; kernel32
+// is always loaded, and its handle is borrowed, not owned.
+FARPROC lookUpKernel(HMODULE(WINAPI* moduleHandle)(LPCWSTR),
+                     FARPROC(WINAPI* procAddress)(HMODULE, LPCSTR), const char* name)
 {
-    // kernel32 is always loaded; its handle is borrowed, not owned.
-    HMODULE kernel = g_baseApi.GetModuleHandleW(L"kernel32.dll");
-    if (!kernel)
-        return nullptr;
-    return entryPoint<Function>(g_baseApi.GetProcAddress(kernel, name));
+    HMODULE kernel = moduleHandle(L"kernel32.dll");
+    return kernel ? procAddress(kernel, name) : nullptr;
+}
+
+// The loader's own questions to kernel32 go through the loader seam.
+template <typename Function> Function loaderKernelEntry(const char* name)
+{
+    return entryPoint<Function>(
+        lookUpKernel(g_loaderApi.GetModuleHandleW, g_loaderApi.GetProcAddress, name));
 }
 
 // Whether LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_* flags: they came with
 // SetDefaultDllDirectories, which is how Windows says to find out.
 bool searchFlagsSupported()
 {
-    return kernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories") != nullptr;
+    return loaderKernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories") != nullptr;
 }
 
 // The system folder, a backslash and `fileName` into `path`; false when it
 // does not fit (the room is that of the longest classic path).
 bool systemPath(const wchar_t* fileName, wchar_t (&path)[MAX_PATH])
 {
-    const UINT length = g_baseApi.GetSystemDirectoryW(path, MAX_PATH);
+    const UINT length = g_loaderApi.GetSystemDirectoryW(path, MAX_PATH);
     const size_t nameLength = wcslen(fileName);
     if (length == 0 || length + 1 + nameLength >= MAX_PATH)
         return false;
@@ -51,11 +57,22 @@ void keepFailure(DWORD fallback)
 
 } // namespace
 
+FARPROC findKernelEntry(const char* name)
+{
+    return lookUpKernel(g_baseApi.GetModuleHandleW, g_baseApi.GetProcAddress, name);
+}
+
+FARPROC findLibraryEntry(HMODULE module, const char* name)
+{
+    return g_loaderApi.GetProcAddress(module, name);
+}
+
 void restrictLibrarySearch()
 {
-    if (const auto setDllDirectory = kernelEntry<SetDllDirectoryWFn>("SetDllDirectoryW"))
+    if (const auto setDllDirectory = loaderKernelEntry<SetDllDirectoryWFn>("SetDllDirectoryW"))
         setDllDirectory(L"");
-    if (const auto setDefault = kernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories"))
+    if (const auto setDefault =
+            loaderKernelEntry<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories"))
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
@@ -76,14 +93,14 @@ FARPROC SystemLibrary::entry(const char* name)
             SetLastError(ERROR_FILENAME_EXCED_RANGE);
             return nullptr;
         }
-        m_module.reset(g_baseApi.LoadLibraryExW(path, nullptr, flags));
+        m_module.reset(g_loaderApi.LoadLibraryExW(path, nullptr, flags));
         if (!m_module.valid())
         {
             keepFailure(ERROR_MOD_NOT_FOUND);
             return nullptr;
         }
     }
-    const FARPROC found = g_baseApi.GetProcAddress(m_module.get(), name);
+    const FARPROC found = g_loaderApi.GetProcAddress(m_module.get(), name);
     if (!found)
         keepFailure(ERROR_PROC_NOT_FOUND);
     return found;

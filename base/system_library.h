@@ -12,7 +12,31 @@
 
 #include "base/unique_handle.h"
 
-// The loader calls go through the base seam (base/base_platform.h).
+// The loader calls go through the loader seam, the lookups of optional kernel32
+// entries through the base seam (base/base_platform.h).
+
+// GetProcAddress hands back a generic pointer; going through void(*)() makes the
+// conversion to the entry point's real type a plain cast.
+template <typename Function> Function entryPoint(FARPROC found)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+// An entry point of kernel32 that older Windows versions may lack (kernel32 is
+// always loaded); null when it is missing.
+FARPROC findKernelEntry(const char* name);
+template <typename Function> Function kernelEntry(const char* name)
+{
+    return entryPoint<Function>(findKernelEntry(name));
+}
+
+// An entry point of a library that the program loaded itself by its full path
+// (with fullPathLoadFlags); null with the loader's error when it is missing.
+FARPROC findLibraryEntry(HMODULE module, const char* name);
+template <typename Function> Function libraryEntry(HMODULE module, const char* name)
+{
+    return entryPoint<Function>(findLibraryEntry(module, name));
+}
 
 // Narrows the process's library search, first thing at start-up: the current
 // folder leaves it (SetDllDirectoryW(""), Windows XP SP1 and later), and where
@@ -59,8 +83,7 @@ public:
     Function get()
     {
         if (!m_function)
-            m_function =
-                reinterpret_cast<Function>(reinterpret_cast<void (*)()>(m_library.entry(m_name)));
+            m_function = entryPoint<Function>(m_library.entry(m_name));
         return m_function;
     }
 

@@ -62,6 +62,16 @@ private:
     Handle m_handle;
 };
 
+// Kernel objects that CreateProcessW and its kin hand over (processes, threads),
+// for which null means none.
+struct KernelObjectTraits
+{
+    typedef HANDLE Handle;
+    static constexpr Handle empty() { return nullptr; }
+    static void close(Handle handle) { ::CloseHandle(handle); }
+};
+typedef UniqueHandle<KernelObjectTraits> UniqueKernelObject;
+
 // Files opened with CreateFileW.
 struct FileHandleTraits
 {
@@ -80,11 +90,21 @@ struct FindHandleTraits
 };
 typedef UniqueHandle<FindHandleTraits> UniqueFind;
 
-// Libraries loaded by full path, freed through the base seam.
+// An open INF file (HINF), closed by `Close`: the Setup API's SetupCloseInfFile,
+// or a forward through a seam. INVALID_HANDLE_VALUE means that nothing is owned.
+// Base does not include setupapi.h, so the handle type comes from the user.
+template <typename InfHandle, void(WINAPI* Close)(InfHandle)> struct InfHandleTraits
+{
+    typedef InfHandle Handle;
+    static Handle empty() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle handle) { Close(handle); }
+};
+
+// Libraries loaded by full path, freed through the loader seam.
 struct ModuleTraits
 {
     typedef HMODULE Handle;
     static constexpr Handle empty() { return nullptr; }
-    static void close(Handle module) { g_baseApi.FreeLibrary(module); }
+    static void close(Handle module) { g_loaderApi.FreeLibrary(module); }
 };
 typedef UniqueHandle<ModuleTraits> UniqueModule;

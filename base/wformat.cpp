@@ -1,268 +1,148 @@
 // wformat.cpp
-// The wide printf-style formatter (see wformat.h for what it accepts).
+// The wide formatter over the C runtime's _vsnwprintf. That entry has been in
+// msvcrt.dll since the oldest Windows the installer accepts; its companion
+// _vscwprintf (which only measures) has not, so an output that does not fit is
+// measured by formatting into a growing heap buffer instead.
 
 #include "base/wformat.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cwchar>
-#include <memory>
-#include <type_traits>
+#include <new>
 
 namespace {
 
-// Collects output: stores what fits (capacity - 1 units) and counts all of it.
-class Sink
+// The length of the conversion that starts after a "%" at `p`, when it is one we
+// hand to the runtime ("%", c, d, i, s, u, x, X with flags, width, precision and
+// the sizes h, l, ll, I64), else 0.
+size_t knownConversion(const wchar_t* p)
+{
+    const wchar_t* q = p;
+    while (*q && std::wcschr(L"-+ #0", *q))
+        ++q;
+    for (int part = 0; part < 2; ++part)
+    {
+        if (part == 1 && *q != L'.')
+            break;
+        if (part == 1)
+            ++q;
+        if (*q == L'*')
+            ++q;
+        else
+            while (*q >= L'0' && *q <= L'9')
+                ++q;
+    }
+    if (q[0] == L'l' && q[1] == L'l')
+        q += 2;
+    else if (*q == L'h' || *q == L'l')
+        ++q;
+    else if (std::wcsncmp(q, L"I64", 3) == 0)
+        q += 3;
+    return *q && std::wcschr(L"%cdisuxX", *q) ? static_cast<size_t>(q - p) + 1 : 0;
+}
+
+// The pattern as the runtime gets it: a "%" that starts no known conversion (a
+// lone one at the end included) is doubled, so that it is copied as it stands
+// and never reaches the runtime as, say, "%n". Only such a pattern is copied;
+// get() is null when the heap refused that copy.
+class Pattern
 {
 public:
-    Sink(wchar_t* buffer, size_t capacity) : m_buffer(buffer), m_capacity(capacity) {}
-
-    void put(wchar_t c)
+    explicit Pattern(const wchar_t* pattern) : m_text(pattern ? pattern : L"")
     {
-        if (m_buffer && m_length + 1 < m_capacity)
-            m_buffer[m_length] = c;
-        ++m_length;
+        size_t unknown = 0;
+        for (const wchar_t* p = m_text; (p = std::wcschr(p, L'%')) != nullptr;)
+        {
+            const size_t known = knownConversion(p + 1);
+            unknown += known ? 0 : 1;
+            p += 1 + known;
+        }
+        if (!unknown)
+            return;
+        const size_t length = std::wcslen(m_text);
+        m_copy = static_cast<wchar_t*>(std::malloc((length + unknown + 1) * sizeof(wchar_t)));
+        wchar_t* out = m_copy;
+        for (const wchar_t* p = m_text; out && *p;)
+        {
+            const size_t known = *p == L'%' ? knownConversion(p + 1) : 0;
+            if (*p == L'%' && !known)
+                *out++ = L'%';
+            for (const wchar_t* end = p + (known ? known + 1 : 1); p < end;)
+                *out++ = *p++;
+        }
+        if (out)
+            *out = L'\0';
+        m_text = m_copy;
     }
+    ~Pattern() { std::free(m_copy); }
+    Pattern(const Pattern&) = delete;
+    Pattern& operator=(const Pattern&) = delete;
 
-    void repeat(wchar_t c, size_t count)
-    {
-        for (size_t i = 0; i < count; ++i)
-            put(c);
-    }
-
-    void finish()
-    {
-        if (m_buffer && m_capacity)
-            m_buffer[m_length < m_capacity ? m_length : m_capacity - 1] = L'\0';
-    }
-
-    size_t length() const { return m_length; }
+    const wchar_t* get() const { return m_text; }
 
 private:
-    wchar_t* m_buffer;
-    size_t m_capacity;
-    size_t m_length = 0;
+    const wchar_t* m_text;
+    wchar_t* m_copy = nullptr;
 };
 
-struct Spec
-{
-    bool leftAlign = false;
-    bool zeroPad = false;
-    size_t width = 0;
-    bool hasPrecision = false;
-    size_t precision = 0;
-};
+// The largest output we try to measure; a pattern that needs more is refused
+// the same way as a heap that is out of memory.
+const size_t MAX_MEASURED_UNITS = size_t(1) << 22;
 
-template <typename Body>
-void putPadded(Sink& out, const Spec& spec, size_t bodyLength, const wchar_t* prefix,
-               size_t prefixLength, size_t zeros, Body&& body)
+// One attempt into `buffer` of `capacity` units: the output's length when it fits
+// with its NUL, or -1. _vsnwprintf returns -1 when the output is longer than the
+// count it is given, and the count itself, with no NUL, when it is exactly that
+// long; it is given one unit less than there is, and that unit takes the NUL.
+long attempt(wchar_t* buffer, size_t capacity, const wchar_t* pattern, va_list args)
 {
-    const size_t total = prefixLength + zeros + bodyLength;
-    const size_t pad = spec.width > total ? spec.width - total : 0;
-    const bool zeroFill = spec.zeroPad && !spec.leftAlign && !spec.hasPrecision;
-    if (!spec.leftAlign && !zeroFill)
-        out.repeat(L' ', pad);
-    for (size_t i = 0; i < prefixLength; ++i)
-        out.put(prefix[i]);
-    out.repeat(L'0', zeros + (zeroFill ? pad : 0));
-    body();
-    if (spec.leftAlign)
-        out.repeat(L' ', pad);
+    va_list copy;
+    va_copy(copy, args);
+    const int written = _vsnwprintf(buffer, capacity - 1, pattern, copy);
+    va_end(copy);
+    buffer[capacity - 1] = L'\0';
+    return written;
 }
 
-// Writes a string of either width; narrow characters are taken as Latin-1.
-template <typename Char> void putString(Sink& out, const Spec& spec, const Char* text)
+// Formats into a heap buffer twice as large each time, starting above `known`
+// units, until the output fits. Returns the buffer (the caller frees it with
+// std::free) and sets `length`, or returns null when the heap refuses.
+wchar_t* formatGrowing(size_t known, const wchar_t* pattern, va_list args, size_t& length)
 {
-    static const Char nullText[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
-    if (!text)
-        text = nullText;
-    size_t length = 0;
-    while (text[length] && (!spec.hasPrecision || length < spec.precision))
-        ++length;
-    Spec plain = spec;
-    plain.zeroPad = false;
-    putPadded(out, plain, length, L"", 0, 0, [&] {
-        for (size_t i = 0; i < length; ++i)
-            out.put(static_cast<wchar_t>(static_cast<std::make_unsigned_t<Char>>(text[i])));
-    });
-}
-
-void putNumber(Sink& out, const Spec& spec, uint64_t magnitude, bool negative, unsigned base,
-               bool upper)
-{
-    wchar_t digits[24];
-    size_t count = 0;
-    const wchar_t* set = upper ? L"0123456789ABCDEF" : L"0123456789abcdef";
-    do
+    for (size_t capacity = known < 128 ? 256 : known * 2; capacity <= MAX_MEASURED_UNITS;
+         capacity *= 2)
     {
-        digits[count++] = set[magnitude % base];
-        magnitude /= base;
-    } while (magnitude);
-    if (spec.hasPrecision && spec.precision == 0 && count == 1 && digits[0] == L'0')
-        count = 0;
-    const size_t zeros = spec.hasPrecision && spec.precision > count ? spec.precision - count : 0;
-    putPadded(out, spec, count, L"-", negative ? 1 : 0, zeros, [&] {
-        while (count)
-            out.put(digits[--count]);
-    });
-}
-
-enum class Size
-{
-    Short,
-    Default,
-    Long,
-    LongLong,
-};
-
-size_t run(Sink& out, const wchar_t* pattern, va_list args)
-{
-    if (!pattern)
-        pattern = L"";
-    const wchar_t* p = pattern;
-    while (*p)
-    {
-        if (*p != L'%')
+        wchar_t* buffer = static_cast<wchar_t*>(std::malloc(capacity * sizeof(wchar_t)));
+        if (!buffer)
+            return nullptr;
+        const long written = attempt(buffer, capacity, pattern, args);
+        if (written >= 0)
         {
-            out.put(*p++);
-            continue;
+            length = static_cast<size_t>(written);
+            return buffer;
         }
-        const wchar_t* start = p++;
-        Spec spec;
-        for (;; ++p)
-        {
-            if (*p == L'-')
-                spec.leftAlign = true;
-            else if (*p == L'0')
-                spec.zeroPad = true;
-            else if (*p != L'+' && *p != L' ' && *p != L'#')
-                break;
-        }
-        if (*p == L'*')
-        {
-            const int width = va_arg(args, int);
-            spec.leftAlign = spec.leftAlign || width < 0;
-            spec.width =
-                width < 0 ? 0u - static_cast<unsigned>(width) : static_cast<unsigned>(width);
-            ++p;
-        }
-        else
-        {
-            while (*p >= L'0' && *p <= L'9' && spec.width < 100000)
-                spec.width = spec.width * 10 + static_cast<size_t>(*p++ - L'0');
-        }
-        if (*p == L'.')
-        {
-            spec.hasPrecision = true;
-            ++p;
-            if (*p == L'*')
-            {
-                const int precision = va_arg(args, int);
-                spec.hasPrecision = precision >= 0;
-                spec.precision = precision >= 0 ? static_cast<size_t>(precision) : 0;
-                ++p;
-            }
-            else
-            {
-                while (*p >= L'0' && *p <= L'9' && spec.precision < 100000)
-                    spec.precision = spec.precision * 10 + static_cast<size_t>(*p++ - L'0');
-            }
-        }
-        Size size = Size::Default;
-        if (*p == L'h')
-        {
-            size = Size::Short;
-            ++p;
-        }
-        else if (p[0] == L'l' && p[1] == L'l')
-        {
-            size = Size::LongLong;
-            p += 2;
-        }
-        else if (*p == L'l')
-        {
-            size = Size::Long;
-            ++p;
-        }
-        else if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4')
-        {
-            size = Size::LongLong;
-            p += 3;
-        }
-
-        const wchar_t conversion = *p;
-        switch (conversion)
-        {
-        case L'%':
-            out.put(L'%');
-            break;
-        case L's':
-            if (size == Size::Short)
-                putString(out, spec, va_arg(args, const char*));
-            else
-                putString(out, spec, va_arg(args, const wchar_t*));
-            break;
-        case L'c': {
-            // wchar_t is promoted to int when passed through "...".
-            const wchar_t text[2] = {static_cast<wchar_t>(va_arg(args, int)), L'\0'};
-            Spec one = spec;
-            one.hasPrecision = false;
-            putString(out, one, text);
-            break;
-        }
-        case L'd':
-        case L'i': {
-            int64_t value;
-            if (size == Size::LongLong)
-                value = va_arg(args, long long);
-            else if (size == Size::Long)
-                value = static_cast<int32_t>(va_arg(args, long));
-            else if (size == Size::Short)
-                value = static_cast<short>(va_arg(args, int));
-            else
-                value = va_arg(args, int);
-            const uint64_t magnitude =
-                value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-            putNumber(out, spec, magnitude, value < 0, 10, false);
-            break;
-        }
-        case L'u':
-        case L'x':
-        case L'X': {
-            uint64_t value;
-            if (size == Size::LongLong)
-                value = va_arg(args, unsigned long long);
-            else if (size == Size::Long)
-                value = static_cast<uint32_t>(va_arg(args, unsigned long));
-            else if (size == Size::Short)
-                value = static_cast<unsigned short>(va_arg(args, unsigned int));
-            else
-                value = va_arg(args, unsigned int);
-            putNumber(out, spec, value, false, conversion == L'u' ? 10 : 16, conversion == L'X');
-            break;
-        }
-        default:
-            // Not a conversion we know: copy it as it stands (a lone "%" at the
-            // end of the pattern included).
-            for (const wchar_t* q = start; q < p; ++q)
-                out.put(*q);
-            if (!*p)
-                return out.length();
-            out.put(*p);
-            break;
-        }
-        ++p;
+        std::free(buffer);
     }
-    return out.length();
+    return nullptr;
 }
 
 } // namespace
 
 size_t formatTruncatedV(wchar_t* buffer, size_t capacity, const wchar_t* pattern, va_list args)
 {
-    Sink out(buffer, capacity);
-    run(out, pattern, args);
-    out.finish();
-    return out.length();
+    const Pattern safe(pattern);
+    if (!safe.get())
+    {
+        buffer[0] = L'\0';
+        return SIZE_MAX;
+    }
+    const long written = attempt(buffer, capacity, safe.get(), args);
+    if (written >= 0)
+        return static_cast<size_t>(written);
+    size_t length = SIZE_MAX;
+    std::free(formatGrowing(capacity, safe.get(), args, length));
+    return length;
 }
 
 size_t formatTruncated(wchar_t* buffer, size_t capacity, const wchar_t* pattern, ...)
@@ -276,17 +156,23 @@ size_t formatTruncated(wchar_t* buffer, size_t capacity, const wchar_t* pattern,
 
 CWStr formatTextV(const wchar_t* pattern, va_list args)
 {
-    va_list measure;
-    va_copy(measure, args);
-    Sink counter(nullptr, 0);
-    const size_t length = run(counter, pattern, measure);
-    va_end(measure);
-
-    std::unique_ptr<wchar_t[]> buffer(new wchar_t[length + 1]);
-    Sink out(buffer.get(), length + 1);
-    run(out, pattern, args);
-    out.finish();
-    return CWStr::substr(buffer.get(), 0, length);
+    const Pattern safe(pattern);
+    if (!safe.get())
+        throw std::bad_alloc();
+    wchar_t local[256];
+    const long written = attempt(local, 256, safe.get(), args);
+    if (written >= 0)
+        return CWStr::substr(local, 0, static_cast<uint64_t>(written));
+    size_t length = 0;
+    wchar_t* grown = formatGrowing(256, safe.get(), args, length);
+    if (!grown)
+        throw std::bad_alloc();
+    struct Freer
+    {
+        wchar_t* block;
+        ~Freer() { std::free(block); }
+    } owner{grown};
+    return CWStr::substr(grown, 0, length);
 }
 
 CWStr formatText(const wchar_t* pattern, ...)

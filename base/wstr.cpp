@@ -156,8 +156,8 @@ bool operator!=(const CWStr& left, const CWStr& right)
 
 // ---- CWStrArray -------------------------------------------------------------
 
-// Item blocks come from the C heap, not the allocation operator, so that add
-// can grow a block with realloc. An empty request still gets its own block.
+// Item blocks are raw storage from the C heap. An empty request still gets its
+// own block.
 CWStr* CWStrArray::allocItems(uint64_t count)
 {
     void* block = std::malloc(count ? byteCount(count, sizeof(CWStr)) : 1);
@@ -191,16 +191,19 @@ void CWStrArray::replaceBlock(CWStr* items, uint64_t count)
     releaseBlock(m_items);
     m_items = items;
     m_count = count;
+    m_capacity = count;
 }
 
-CWStrArray::CWStrArray(const CWStrArray& other) : m_count(0), m_items(nullptr)
+CWStrArray::CWStrArray(const CWStrArray& other) : m_count(0), m_capacity(0), m_items(nullptr)
 {
     *this = other;
 }
 
-CWStrArray::CWStrArray(CWStrArray&& other) noexcept : m_count(other.m_count), m_items(other.m_items)
+CWStrArray::CWStrArray(CWStrArray&& other) noexcept
+    : m_count(other.m_count), m_capacity(other.m_capacity), m_items(other.m_items)
 {
     other.m_count = 0;
+    other.m_capacity = 0;
     other.m_items = nullptr;
 }
 
@@ -212,8 +215,10 @@ CWStrArray& CWStrArray::operator=(CWStrArray&& other) noexcept
         releaseBlock(m_items);
         m_items = other.m_items;
         m_count = other.m_count;
+        m_capacity = other.m_capacity;
         other.m_items = nullptr;
         other.m_count = 0;
+        other.m_capacity = 0;
     }
     return *this;
 }
@@ -246,6 +251,7 @@ CWStrArray& CWStrArray::operator=(const CWStrArray& other)
     releaseBlock(m_items);
     m_items = items;
     m_count = other.m_count;
+    m_capacity = other.m_count;
     return *this;
 }
 
@@ -271,20 +277,22 @@ void CWStrArray::resize(uint64_t count)
 void CWStrArray::add(const CWStr& value)
 {
     // The copy is made first: `value` may be one of this array's own items,
-    // which a move of the block would take away.
+    // which a move to a new block would take away.
     CWStr copy(value);
-    if (m_count == UINT64_MAX)
-        throw std::bad_alloc();
-    // The block grows to exactly m_count + 1 items. An item is a pointer and a
-    // length that no other object points back to, so the heap may move it as
-    // bytes; realloc grows the block in place where the heap can (for large
-    // blocks nearly always), which keeps building a list of n items linear
-    // instead of moving every item on every add. A failed realloc leaves the
-    // block as it was, and the copy is released by its destructor.
-    void* grown = std::realloc(static_cast<void*>(m_items), byteCount(m_count + 1, sizeof(CWStr)));
-    if (!grown)
-        throw std::bad_alloc();
-    m_items = static_cast<CWStr*>(grown);
+    if (m_count == m_capacity)
+    {
+        // A full block grows by half (to at least four items), so that building
+        // a list of n items moves each item a bounded number of times on
+        // average instead of moving every item on every add. A failed
+        // allocation leaves the block as it was, and the copy is released by
+        // its destructor.
+        if (m_capacity > UINT64_MAX / 2)
+            throw std::bad_alloc();
+        const uint64_t capacity = m_capacity < 4 ? 4 : m_capacity + m_capacity / 2;
+        const uint64_t count = m_count;
+        replaceBlock(allocItems(capacity), count);
+        m_capacity = capacity;
+    }
     new (&m_items[m_count]) CWStr(copy.m_data, copy.m_length);
     copy.m_data = nullptr;
     ++m_count;
@@ -361,5 +369,6 @@ CWStrArray split(const CWStr& text, wchar_t separator)
     }
     result.m_items = items;
     result.m_count = count;
+    result.m_capacity = count;
     return result;
 }

@@ -1,9 +1,10 @@
 // wstr.h
-// CWStr, the installer's own owned UTF-16 text value, and CWStrArray, an
-// exact-size list of them, with split and join. Both are plain owning values:
-// no sharing, no spare capacity, and every operation obtains its new storage
-// before it releases or changes anything, so a failed allocation (which throws
-// std::bad_alloc from the allocation operator) leaves the target as it was.
+// CWStr, the installer's own owned UTF-16 text value, and CWStrArray, a list
+// of them, with split and join. Both are plain owning values: no sharing, no
+// spare capacity (except the room that add leaves for the next items), and
+// every operation obtains its new storage before it releases or changes
+// anything, so a failed allocation (which throws std::bad_alloc from the
+// allocation operator) leaves the target as it was.
 #pragma once
 
 #include <cstddef>
@@ -54,7 +55,7 @@ bool operator!=(const CWStr& left, const CWStr& right);
 class CWStrArray
 {
 public:
-    CWStrArray() : m_count(0), m_items(nullptr) {}
+    CWStrArray() : m_count(0), m_capacity(0), m_items(nullptr) {}
     CWStrArray(const CWStrArray& other);
     CWStrArray(CWStrArray&& other) noexcept;
     ~CWStrArray();
@@ -73,14 +74,15 @@ public:
 private:
     friend CWStrArray split(const CWStr& text, wchar_t separator);
 
-    // The block is raw storage for exactly `count` items; items move between
-    // blocks by taking over their character arrays, never by copying text.
+    // The block is raw storage for `count` items; items move between blocks by
+    // taking over their character arrays, never by copying text.
     static CWStr* allocItems(uint64_t count);
     static void destroyItems(CWStr* items, uint64_t count);
     static void releaseBlock(CWStr* items);
     void replaceBlock(CWStr* items, uint64_t count);
 
     uint64_t m_count;
+    uint64_t m_capacity; // items the block has room for
     CWStr* m_items;
 };
 

@@ -12,6 +12,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "base/unique_handle.h"
+
 namespace {
 
 // One trace line of at most 255 characters.
@@ -210,6 +212,11 @@ Fit examine(const std::wstring& decoration, const SYSTEM_INFO& info,
     return Fit{true, count};
 }
 
+void WINAPI closeInf(HINF inf)
+{
+    SetupCloseInfFile(inf);
+}
+
 } // namespace
 
 bool floorRead(const wchar_t* path, TraceSink sink, std::vector<std::wstring>& ids)
@@ -236,6 +243,7 @@ bool floorRead(const wchar_t* path, TraceSink sink, std::vector<std::wstring>& i
     HINF inf = SetupOpenInfFileW(path, nullptr, INF_STYLE_WIN4, &errorLine);
     if (inf == INVALID_HANDLE_VALUE)
         return false;
+    const UniqueHandle<InfHandleTraits<HINF, closeInf>> owner(inf);
     {
         Line line;
         line << L"CInfFile::open: opened .INF file. Architecture=";
@@ -254,7 +262,6 @@ bool floorRead(const wchar_t* path, TraceSink sink, std::vector<std::wstring>& i
                                  reinterpret_cast<PSP_INF_INFORMATION>(information),
                                  sizeof(information), &size))
     {
-        SetupCloseInfFile(inf);
         return false;
     }
     SP_ORIGINAL_FILE_INFO_W original = {};
@@ -262,7 +269,6 @@ bool floorRead(const wchar_t* path, TraceSink sink, std::vector<std::wstring>& i
     if (!SetupQueryInfOriginalFileInformationW(reinterpret_cast<PSP_INF_INFORMATION>(information), 0,
                                                nullptr, &original))
     {
-        SetupCloseInfFile(inf);
         return false;
     }
     traceText(sink, L"CInfFile::open: orignal filename=", original.OriginalInfName, L"\n");
@@ -273,7 +279,6 @@ bool floorRead(const wchar_t* path, TraceSink sink, std::vector<std::wstring>& i
     if (!SetupFindFirstLineW(inf, L"Manufacturer", nullptr, &context))
     {
         traceFixed(sink, L"Error: [Manufacturer] section not found\n");
-        SetupCloseInfFile(inf);
         return false;
     }
     traceFixed(sink, L"Reading section [Manufacturer]:\n");
@@ -337,6 +342,5 @@ bool floorRead(const wchar_t* path, TraceSink sink, std::vector<std::wstring>& i
             }
         } while (SetupFindNextLine(&context, &context));
     }
-    SetupCloseInfFile(inf);
     return true;
 }

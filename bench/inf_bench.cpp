@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/base_platform.h"
+#include "base/unique_handle.h"
 #include "bench/bench_inf.h"
 
 namespace {
@@ -157,6 +158,8 @@ double timeStart(const std::wstring& program, const std::wstring& arguments, con
     if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process))
         return -1.0;
+    const UniqueKernelObject ownedProcess(process.hProcess);
+    const UniqueKernelObject ownedThread(process.hThread);
     double result = -1.0;
     if (caption)
     {
@@ -187,8 +190,6 @@ double timeStart(const std::wstring& program, const std::wstring& arguments, con
         QueryPerformanceCounter(&end);
         result = seconds(start, end);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return result;
 }
 
@@ -281,15 +282,14 @@ int wmain(int argc, wchar_t** argv)
     {
         const std::wstring path = folder + L"\\kvr7_" + std::to_wstring(size) + L".inf";
         const std::string content = benchPackage(system, size);
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
-        const bool wrote = file != INVALID_HANDLE_VALUE &&
-                           WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
+        const bool wrote = file.valid() &&
+                           WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()),
                                      &written, nullptr) &&
                            written == content.size();
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
+        file.reset();
         Row row = {size, 0, 1e30, 1e30, 1e30, 1e30};
         if (!wrote || !sameWork(path, size, &row.traceLines))
         {

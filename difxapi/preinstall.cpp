@@ -51,14 +51,12 @@ DWORD fail(DWORD code, const wchar_t* pattern, ...)
     return code;
 }
 
-// An INF opened with the Setup API (files and searches: base/unique_handle.h).
-struct InfHandleTraits
+// An INF opened with the Setup API (the owner: base/unique_handle.h).
+void WINAPI closeInf(HINF handle)
 {
-    typedef HINF Handle;
-    static Handle empty() { return INVALID_HANDLE_VALUE; }
-    static void close(Handle handle) { SetupCloseInfFile(handle); }
-};
-typedef UniqueHandle<InfHandleTraits> UniqueInf;
+    SetupCloseInfFile(handle);
+}
+typedef UniqueHandle<InfHandleTraits<HINF, closeInf>> UniqueInf;
 
 bool equalNoCase(const std::wstring& left, const std::wstring& right)
 {

@@ -6,13 +6,13 @@
 // CStatic, CButton and CProgressCtrl are child controls of the system classes;
 // CBrush holds a system colour brush.
 //
-// The classes keep the shape of their full-size namesakes (one global
-// application object found by the entry point, a registered main window whose
-// destruction ends the loop, a message map of {message, notification, control}
-// entries, controls created into a parent with an ID), so that the program's own
-// classes can be moved onto a full framework on a Windows toolchain by renaming
-// the few calls they make (createEx -> CreateEx, startUp -> InitInstance,
-// cleanUp -> ExitInstance, setMainWindow -> m_pMainWnd, message map macros).
+// What it guarantees: one global application object, found by the entry point,
+// runs start-up, the message loop and clean-up in that order, and clean-up's
+// result is the exit code; the loop ends when the registered main window is
+// destroyed; a window's messages reach its object through a message map of
+// {message, notification, control} entries, and never once the object is gone;
+// controls are created into a parent with an ID and die with it. Each class
+// and call below states its part.
 //
 // Left out on purpose: documents and views, dialogs and dialog data exchange,
 // command routing, idle processing, keyboard translation through accelerators or
@@ -23,7 +23,6 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <string>
 
 class CWnd;
 
@@ -160,8 +159,10 @@ private:
 };
 
 // Registers, or finds already registered, a window class with these settings
-// whose procedure is CWnd::windowProc, and returns its generated name.
-std::wstring registerWindowClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon);
+// whose procedure is CWnd::windowProc, and returns its generated name. The name
+// stays valid until the next call, which reuses its buffer (classes are
+// registered from the program's one window thread).
+LPCWSTR registerWindowClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon);
 
 // ---------------------------------------------------------------------------
 // Controls. Each object owns its child window, which also dies with its parent.

@@ -6,18 +6,18 @@
 
 namespace {
 
-void appendHex(std::wstring& text, ULONG_PTR value)
+// Writes `value` in hexadecimal and `separator` after it at `out`, and returns
+// the position after them.
+wchar_t* appendHex(wchar_t* out, ULONG_PTR value, wchar_t separator)
 {
     const wchar_t digits[] = L"0123456789abcdef";
-    wchar_t buffer[2 * sizeof(value) + 1];
-    size_t at = sizeof(buffer) / sizeof(buffer[0]) - 1;
-    buffer[at] = L'\0';
-    do
-    {
-        buffer[--at] = digits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    text += &buffer[at];
+    int shift = 4 * 2 * sizeof(value) - 4;
+    while (shift > 0 && ((value >> shift) & 0xF) == 0)
+        shift -= 4;
+    for (; shift >= 0; shift -= 4)
+        *out++ = digits[(value >> shift) & 0xF];
+    *out++ = separator;
+    return out;
 }
 
 // The object of a window bound by createEx, or null.
@@ -160,23 +160,24 @@ LRESULT CALLBACK CWnd::windowProc(HWND window, UINT message, WPARAM wParam, LPAR
     return result;
 }
 
-std::wstring registerWindowClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
+LPCWSTR registerWindowClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon)
 {
+    // "Kvr7Wnd:" and five values of at most 16 digits, each with its separator.
+    static wchar_t name[8 + 5 * 17];
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    std::wstring name = L"Kvr7Wnd:";
-    appendHex(name, reinterpret_cast<ULONG_PTR>(instance));
-    name += L':';
-    appendHex(name, classStyle);
-    name += L':';
-    appendHex(name, reinterpret_cast<ULONG_PTR>(cursor));
-    name += L':';
-    appendHex(name, reinterpret_cast<ULONG_PTR>(background));
-    name += L':';
-    appendHex(name, reinterpret_cast<ULONG_PTR>(icon));
+    const wchar_t prefix[] = L"Kvr7Wnd:";
+    wchar_t* out = name;
+    for (const wchar_t* p = prefix; *p;)
+        *out++ = *p++;
+    out = appendHex(out, reinterpret_cast<ULONG_PTR>(instance), L':');
+    out = appendHex(out, classStyle, L':');
+    out = appendHex(out, reinterpret_cast<ULONG_PTR>(cursor), L':');
+    out = appendHex(out, reinterpret_cast<ULONG_PTR>(background), L':');
+    appendHex(out, reinterpret_cast<ULONG_PTR>(icon), L'\0');
 
     WNDCLASSEXW existing = {};
     existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(instance, name.c_str(), &existing))
+    if (GetClassInfoExW(instance, name, &existing))
         return name;
 
     WNDCLASSEXW windowClass = {};
@@ -187,7 +188,7 @@ std::wstring registerWindowClass(UINT classStyle, HCURSOR cursor, HBRUSH backgro
     windowClass.hIcon = icon;
     windowClass.hCursor = cursor;
     windowClass.hbrBackground = background;
-    windowClass.lpszClassName = name.c_str();
+    windowClass.lpszClassName = name;
     RegisterClassExW(&windowClass);
     return name;
 }

@@ -11,6 +11,7 @@
 
 #include "base/base_platform.h"
 #include "base/path.h"
+#include "base/system_library.h"
 #include "base/trace.h"
 #include "inf/inf_texts.h"
 
@@ -66,11 +67,7 @@ void CInfFile::trace(const wchar_t* pattern, ...) const
 void CInfFile::describeSystem()
 {
     m_systemInfo = SYSTEM_INFO();
-    GetNativeSystemInfoFn native = nullptr;
-    HMODULE kernel = g_baseApi.GetModuleHandleW(L"kernel32.dll");
-    if (kernel)
-        native = entryPoint<GetNativeSystemInfoFn>(
-            g_baseApi.GetProcAddress(kernel, "GetNativeSystemInfo"));
+    const auto native = kernelEntry<GetNativeSystemInfoFn>("GetNativeSystemInfo");
     if (native)
         native(&m_systemInfo);
     else

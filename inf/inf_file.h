@@ -90,7 +90,7 @@ private:
     CWStr m_dir;
     CWStr m_filename;
     CWStr m_originalName;
-    CInfHandle m_hInf;
+    UniqueInf m_hInf;
     INFCONTEXT m_context;
     uint32_t m_traceOn;
     OSVERSIONINFOEXW m_osVersion;

@@ -1,7 +1,9 @@
 // inf_texts.h
 // Every trace pattern of the INF reader, spelled exactly as it reaches the
 // debugger output. The leading blanks show the nesting of the steps (two per
-// level) and are part of each pattern.
+// level) and are part of each pattern. The misspellings are intended: tools
+// that read the trace look for these lines letter for letter ("orignal
+// filename", the doubled "D" of "DDecoration").
 #pragma once
 
 // Opening the file.

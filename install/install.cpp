@@ -35,10 +35,11 @@ SetupStatus unlessOutOfMemory(SetupStatus status)
     return status;
 }
 
-// (i + 1) * 10000 / n, computed wide enough that no list length can overflow it.
+// done * PROGRESS_RANGE / total, computed wide enough that no list length can
+// overflow it.
 int progressAfter(uint64_t done, uint64_t total)
 {
-    return static_cast<int>(done * 10000 / total);
+    return static_cast<int>(done * CSetupWnd::PROGRESS_RANGE / total);
 }
 
 // Steps of an install run after the platform check; leaves the outcome in the

@@ -1,12 +1,15 @@
 // install_platform.h
-// The platform calls of the two long operations, behind one seam: the device
-// installation service's driver update. g_installApi is filled with the real
-// entry point (install_platform.cpp; the driver update through a thin
-// forwarder that loads newdev.dll from the system folder); tests replace it to
+// The platform call of the two long operations, behind one seam: the device
+// installation service's driver update.
+//
+// g_installApi holds the real entry point (install_platform.cpp), a thin
+// forwarder that loads newdev.dll from the system folder. Tests replace it to
 // play any answer the platform can give. The entry carries the platform's own
-// signature and no logic of its own. The driver-package library is loaded,
-// looked up and released, and the system the platform check judges is
-// described, through the base seam (base/base_platform.h).
+// signature and no logic of its own.
+//
+// The rest goes through base/base_platform.h: the system the platform check
+// judges through the base seam, and the driver-package library (loaded, looked
+// up and released) through the loader seam.
 #pragma once
 
 #include <windows.h>

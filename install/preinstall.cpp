@@ -16,11 +16,6 @@
 
 namespace {
 
-template <typename Function> Function lookUp(HMODULE module, const char* name)
-{
-    return entryPoint<Function>(g_baseApi.GetProcAddress(module, name));
-}
-
 CWStr errorText(const wchar_t* pattern, DWORD error)
 {
     const unsigned long code = error;
@@ -49,7 +44,7 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
     if (libraryPath.empty())
         SetLastError(ERROR_MOD_NOT_FOUND);
     else
-        library.reset(g_baseApi.LoadLibraryExW(libraryPath.c_str(), nullptr, flags));
+        library.reset(g_loaderApi.LoadLibraryExW(libraryPath.c_str(), nullptr, flags));
     const DWORD loadError = GetLastError();
 
     CWStr resultText;
@@ -61,11 +56,12 @@ void preinstallPackage(CSetupWnd& wnd, const CWStr& infPath, const CWStr& progra
     else
     {
         const auto preinstall =
-            lookUp<DriverPackagePreinstallW_t>(library.get(), TEXT_DIFX_PREINSTALL_ENTRY);
+            libraryEntry<DriverPackagePreinstallW_t>(library.get(), TEXT_DIFX_PREINSTALL_ENTRY);
         const DWORD preinstallError = GetLastError();
         const auto setLogCallback =
-            preinstall ? lookUp<SetDifxLogCallbackW_t>(library.get(), TEXT_DIFX_LOG_CALLBACK_ENTRY)
-                       : nullptr;
+            preinstall
+                ? libraryEntry<SetDifxLogCallbackW_t>(library.get(), TEXT_DIFX_LOG_CALLBACK_ENTRY)
+                : nullptr;
         const DWORD logCallbackError = GetLastError();
         if (!preinstall)
         {

@@ -8,6 +8,8 @@
 
 #include "tools/tool_text.h"
 
+#include "base/unique_handle.h"
+
 #include <vector>
 
 namespace {
@@ -193,6 +195,8 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
         result.outcome = DEBUG_CAPTURE_START_FAILED;
         return result;
     }
+    const UniqueKernelObject ownedProcess(process.hProcess);
+    const UniqueKernelObject ownedThread(process.hThread);
     result.processId = process.dwProcessId;
 
     bool terminated = false;
@@ -286,8 +290,6 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
     }
 
     WaitForSingleObject(process.hProcess, DRAIN_MS);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return result;
 }
 

@@ -9,6 +9,8 @@
 #include "tools/debug_capture.h"
 #include "tools/tool_text.h"
 
+#include "base/unique_handle.h"
+
 namespace {
 
 const int EXIT_TOOL_FAILED = static_cast<int>(DEBUGOUT_FAILED_EXIT_CODE);
@@ -85,24 +87,23 @@ int main()
     }
 
     LineTarget target = {GetStdHandle(STD_OUTPUT_HANDLE), false};
-    HANDLE file = INVALID_HANDLE_VALUE;
+    UniqueFile file;
     if (!outputPath.empty())
     {
-        file = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        file.reset(CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid())
         {
             printError(L"debugout: cannot create " + outputPath + L": error " +
                        decimal(GetLastError()));
             return EXIT_TOOL_FAILED;
         }
-        target.handle = file;
+        target.handle = file.get();
     }
 
     DebugCaptureSink sink = {nullptr, writeLine, &target};
     const DebugCaptureResult result = runUnderDebugger(commandLine, timeoutMs, sink);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    file.reset();
     if (target.failed)
         printError(L"debugout: could not write every line");
     if (result.unreadable)

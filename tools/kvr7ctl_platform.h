@@ -74,13 +74,11 @@ struct Kvr7ctlApi
 extern Kvr7ctlApi g_kvr7ctlApi;
 
 // Owners for what the seam opens; they close through the seam too.
-struct InfHandleTraits
+inline void WINAPI closeInfThroughKvr7ctlSeam(HINF inf)
 {
-    typedef HINF Handle;
-    static Handle empty() { return INVALID_HANDLE_VALUE; }
-    static void close(Handle inf) { g_kvr7ctlApi.SetupCloseInfFile(inf); }
-};
-typedef UniqueHandle<InfHandleTraits> UniqueInf;
+    g_kvr7ctlApi.SetupCloseInfFile(inf);
+}
+typedef UniqueHandle<InfHandleTraits<HINF, closeInfThroughKvr7ctlSeam>> UniqueInf;
 
 struct DeviceSetTraits
 {

@@ -28,8 +28,6 @@ const DWORD VALUE_LINE_STYLE = STATIC_STYLE | SS_NOPREFIX;
 const DWORD PROGRESS_STYLE = WS_CHILD | PBS_SMOOTH;
 const DWORD BUTTON_STYLE = WS_CHILD | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER;
 
-const int PROGRESS_RANGE = 10000;
-
 RECT makeRect(LONG left, LONG top, LONG right, LONG bottom)
 {
     RECT rect = {left, top, right, bottom};
@@ -52,13 +50,13 @@ CSetupWnd::CSetupWnd(const wchar_t* caption)
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     // Icon 102 of the program file itself (the module of the process).
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_WINDOW));
-    const std::wstring className =
+    const LPCWSTR className =
         registerWindowClass(0, LoadCursorW(nullptr, IDC_ARROW), m_backgroundBrush.handle(), icon);
 
     const int x = (GetSystemMetrics(SM_CXMAXIMIZED) - WINDOW_WIDTH) / 2;
     const int y = (GetSystemMetrics(SM_CYMAXIMIZED) - WINDOW_HEIGHT) / 2;
-    createEx(WINDOW_EX_STYLE, className.c_str(), caption, WINDOW_STYLE, x, y, WINDOW_WIDTH,
-             WINDOW_HEIGHT, nullptr, nullptr);
+    createEx(WINDOW_EX_STYLE, className, caption, WINDOW_STYLE, x, y, WINDOW_WIDTH, WINDOW_HEIGHT,
+             nullptr, nullptr);
 
     RECT client = {};
     getClientRect(&client);

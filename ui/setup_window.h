@@ -15,6 +15,9 @@
 class CSetupWnd : public CWnd
 {
 public:
+    // The progress bar's full position.
+    static const int PROGRESS_RANGE = 10000;
+
     // Builds the window with `caption` as its title, creates the five hidden
     // controls, then shows and paints the window. Reports nothing: a window or
     // control that cannot be created leaves its handle null, and every window
@@ -29,7 +32,7 @@ public:
     void setResultLine(const wchar_t* text); // sets the result line's text and shows it
     void showRestartNote();                  // shows the note; its text never changes
     void showProgressBar();                  // shows the bar at its current position
-    void setProgress(int position);          // 0 (empty) to 10000 (full)
+    void setProgress(int position);          // 0 (empty) to PROGRESS_RANGE (full)
     void repaint();                          // carries out pending painting now
     void showFinishButton();                 // shows Finish and gives it the focus
 

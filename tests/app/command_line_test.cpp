@@ -10,6 +10,7 @@
 
 #include "app/app_platform.h"
 #include "app/command_line.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/golden_usage.h"
 #include "tests/support/seam_guard.h"
 #include "tests/support/test_support.h"
@@ -53,7 +54,6 @@ DWORD WINAPI fakeModuleFileName(HMODULE module, LPWSTR buffer, DWORD size)
     return count;
 }
 
-const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 #define HERE L"C:\\windows\\system32"
 
 DWORD WINAPI unresolvable(LPCWSTR, DWORD, LPWSTR, LPWSTR*)
@@ -98,7 +98,7 @@ protected:
         EXPECT_EQ(preinstall, m_request.preinstall);
         EXPECT_EQ(infPath, str(m_request.infPath));
         EXPECT_EQ(L"C:\\Program Files\\KVR7", str(m_request.programFolder));
-        EXPECT_EQ(CAPTION, str(m_request.caption));
+        EXPECT_EQ(GOLDEN_CAPTION, str(m_request.caption));
     }
 
     // The stage ends start-up after exactly one box.
@@ -112,7 +112,7 @@ protected:
         EXPECT_EQ(exitCode, m_exitCode);
         ASSERT_EQ(1u, g_boxes.size());
         EXPECT_EQ(text, g_boxes[0].text);
-        EXPECT_EQ(CAPTION, g_boxes[0].caption);
+        EXPECT_EQ(GOLDEN_CAPTION, g_boxes[0].caption);
         EXPECT_EQ(type, g_boxes[0].type);
         EXPECT_EQ(nullptr, g_boxes[0].owner);
         EXPECT_EQ(0, g_moduleCalls) << "the program folder is not worked out when start-up ends";

@@ -14,6 +14,8 @@
 #include "base/base_platform.h"
 #include "inf/inf_platform.h"
 #include "install/install_platform.h"
+#include "tests/support/fake_system.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/seam_guard.h"
 #include "tests/support/temp_folder.h"
 
@@ -24,7 +26,7 @@ HWND g_window; // the progress window when memory ran out
 
 void runOutOfMemory()
 {
-    g_window = FindWindowW(nullptr, L"KVR7 Driver Installer");
+    g_window = FindWindowW(nullptr, GOLDEN_CAPTION);
     throw std::bad_alloc();
 }
 
@@ -49,7 +51,7 @@ BOOL WINAPI idReadOutOfMemory(PINFCONTEXT context, DWORD index, PWSTR buffer, DW
     const BOOL read = g_realInf.SetupGetStringFieldW(context, index, buffer, size, required);
     if (!read || index != 2)
         return read;
-    g_window = FindWindowW(nullptr, L"KVR7 Driver Installer");
+    g_window = FindWindowW(nullptr, GOLDEN_CAPTION);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
 }
@@ -71,20 +73,6 @@ HMODULE WINAPI loadOutOfMemory(LPCWSTR path, HANDLE file, DWORD flags)
     return nullptr;
 }
 
-BOOL WINAPI windows10(LPOSVERSIONINFOW info)
-{
-    info->dwMajorVersion = 10;
-    return TRUE;
-}
-
-// The system has no IsWow64Process; every other entry point is the real one.
-FARPROC WINAPI noWow64(HMODULE module, LPCSTR name)
-{
-    if (std::string(name) == "IsWow64Process")
-        return nullptr;
-    return ::GetProcAddress(module, name);
-}
-
 } // namespace
 
 TEST(SetupApp, AnAllocationFailureEndsWithExitCode7)
@@ -96,12 +84,16 @@ TEST(SetupApp, AnAllocationFailureEndsWithExitCode7)
     SeamGuard<AppApi> appSeam(g_appApi);
     SeamGuard<InstallApi> installSeam(g_installApi);
     SeamGuard<BaseApi> baseSeam(g_baseApi);
+    SeamGuard<LoaderApi> loaderSeam(g_loaderApi);
     SeamGuard<InfApi> infSeam(g_infApi);
     g_realInf = infSeam.saved();
     installSeam->UpdateDriverForPlugAndPlayDevicesW = updateThenOutOfMemory;
-    baseSeam->LoadLibraryExW = loadOutOfMemory;
-    baseSeam->GetVersionExW = windows10;
-    baseSeam->GetProcAddress = noWow64;
+    loaderSeam->LoadLibraryExW = loadOutOfMemory;
+    // Windows 10 without IsWow64Process, on this machine's architecture.
+    SystemAnswers system;
+    system.productType = 0;
+    system.architecture = realArchitecture();
+    presentSystem(system);
     const struct
     {
         const char* name;

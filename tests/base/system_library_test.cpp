@@ -81,7 +81,7 @@ BOOL WINAPI fakeFree(HMODULE module)
 
 TEST(SystemLibrary, WhatEachWindowsVersionGets)
 {
-    SeamGuard<BaseApi> seam(g_baseApi);
+    SeamGuard<LoaderApi> seam(g_loaderApi);
     seam->GetModuleHandleW = fakeModuleHandle;
     seam->GetProcAddress = fakeProcAddress;
     seam->GetSystemDirectoryW = fakeSystemDirectory;

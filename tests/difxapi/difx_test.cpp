@@ -20,6 +20,8 @@
 #include "difxapi/preinstall.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/seam_guard.h"
+#include "tests/support/system_folders.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -38,31 +40,16 @@ std::string narrow(const std::wstring& text)
     return result;
 }
 
-std::wstring moduleFolder()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring result(path, length);
-    return result.substr(0, result.find_last_of(L'\\'));
-}
-
 std::wstring libraryPath()
 {
     std::wstring relative = widen(KVR7_DIFXAPI_FROM_TESTS);
     for (wchar_t& c : relative)
         if (c == L'/')
             c = L'\\';
-    const std::wstring joined = moduleFolder() + L"\\" + relative;
+    const std::wstring joined = ownFolder() + L"\\" + relative;
     wchar_t full[MAX_PATH];
     GetFullPathNameW(joined.c_str(), MAX_PATH, full, nullptr);
     return full;
-}
-
-std::wstring systemInfFolder()
-{
-    wchar_t windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    return std::wstring(windows) + L"\\inf";
 }
 
 void writeBytes(const std::wstring& path, const std::string& content)
@@ -73,24 +60,6 @@ void writeBytes(const std::wstring& path, const std::string& content)
     WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(file);
     ASSERT_EQ(content.size(), written);
-}
-
-// Names (without folder) of the oem*.inf files in the system INF folder whose
-// content is `content`.
-std::vector<std::wstring> stagedCopies(const std::string& content)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((systemInfFolder() + L"\\oem*.inf").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        if (readFileBytes(systemInfFolder() + L"\\" + found.cFileName) == content)
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
 }
 
 // Removes every staged copy of `content`, and the precompiled file that Wine's
@@ -105,61 +74,6 @@ void unstage(const std::string& content)
         DeleteFileW((systemInfFolder() + L"\\" + pnf).c_str());
     }
 }
-
-// A fresh folder under the temporary folder, removed with all it holds.
-class TempFolder
-{
-public:
-    TempFolder()
-    {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        static unsigned counter = 0;
-        m_path = std::wstring(temp) + L"kvr7difx" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                 std::to_wstring(++counter);
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~TempFolder() { removeTree(m_path); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::wstring& path() const { return m_path; }
-    std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
-
-    // Writes `content` to `name`, which may name subfolders to be created.
-    std::wstring write(const std::wstring& name, const std::string& content) const
-    {
-        for (size_t slash = name.find(L'\\'); slash != std::wstring::npos;
-             slash = name.find(L'\\', slash + 1))
-            CreateDirectoryW(file(name.substr(0, slash)).c_str(), nullptr);
-        writeBytes(file(name), content);
-        return file(name);
-    }
-
-private:
-    static void removeTree(const std::wstring& folder)
-    {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE)
-        {
-            do
-            {
-                const std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    removeTree(folder + L"\\" + name);
-                else
-                    DeleteFileW((folder + L"\\" + name).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder.c_str());
-    }
-
-    std::wstring m_path;
-};
 
 struct LogEvent
 {
@@ -280,8 +194,8 @@ protected:
     {
         forget(inf);
         if (withDriverFile)
-            folder.write(L"kvr7test.sys", DRIVER_FILE);
-        return folder.write(L"kvr7test.inf", inf);
+            folder.writeBytes(L"kvr7test.sys", DRIVER_FILE);
+        return folder.writeBytes(L"kvr7test.inf", inf);
     }
 
     DifxLibrary library;
@@ -492,10 +406,10 @@ TEST_F(DifxTest, MissingFilesAndCatalogs)
     for (const auto& c : cases)
     {
         TempFolder own;
-        const std::wstring inf = own.write(L"kvr7test.inf", c.inf);
+        const std::wstring inf = own.writeBytes(L"kvr7test.inf", c.inf);
         forget(c.inf);
         for (const std::wstring& file : c.files)
-            own.write(file, "file");
+            own.writeBytes(file, "file");
         EXPECT_EQ(c.expected, library.preinstall(inf.c_str(), c.flags)) << c.name;
         EXPECT_EQ(c.expected == ERROR_SUCCESS ? 1u : 0u, stagedCopies(c.inf).size()) << c.name;
     }
@@ -513,8 +427,8 @@ TEST_F(DifxTest, AlreadyStagedUnlessRepairAsked)
               library.preinstall(inf.c_str(), DRIVER_PACKAGE_FORCE));
     // A copy of the package elsewhere is the same package.
     TempFolder other;
-    other.write(L"kvr7test.sys", DRIVER_FILE);
-    const std::wstring copy = other.write(L"renamed.inf", content);
+    other.writeBytes(L"kvr7test.sys", DRIVER_FILE);
+    const std::wstring copy = other.writeBytes(L"renamed.inf", content);
     EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), library.preinstall(copy.c_str(), 0));
     // Repair stages it again, and still as one file.
     EXPECT_EQ(0u, library.preinstall(inf.c_str(), DRIVER_PACKAGE_REPAIR));
@@ -646,9 +560,9 @@ BOOL WINAPI fakeCheckTokenMembership(HANDLE token, PSID sid, PBOOL isMember)
 TEST(DifxAdministrator, OnlyAdministratorsMayPreinstall)
 {
     TempFolder folder;
-    folder.write(L"kvr7test.sys", DRIVER_FILE);
+    folder.writeBytes(L"kvr7test.sys", DRIVER_FILE);
     const std::string content = package("Administrator");
-    const std::wstring inf = folder.write(L"kvr7test.inf", content);
+    const std::wstring inf = folder.writeBytes(L"kvr7test.inf", content);
     unstage(content);
     // Put back when the cases end, or when one of them fails an ASSERT.
     std::optional<SeamGuard<DifxApi>> seam(std::in_place, g_difxApi);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/golden_usage.h"
 #include "tools/window_driver.h"
 
@@ -52,12 +53,12 @@ TEST(CommandLine, MessageBoxesExitCodesAndNoProgressWindow)
         ASSERT_NE(box, nullptr);
         MessageBoxInfo info;
         ASSERT_TRUE(readMessageBox(box, &info));
-        EXPECT_EQ(info.caption, L"KVR7 Driver Installer");
+        EXPECT_EQ(info.caption, GOLDEN_CAPTION);
         EXPECT_EQ(info.text, c.text);
         EXPECT_EQ(info.hasIcon, c.icon);
         ASSERT_EQ(info.buttons.size(), 1u);
         EXPECT_EQ(info.buttons[0].id, IDOK);
-        EXPECT_EQ(findWindow(L"KVR7 Driver Installer", run.processId(), WINDOW_MAIN), nullptr);
+        EXPECT_EQ(findWindow(GOLDEN_CAPTION, run.processId(), WINDOW_MAIN), nullptr);
 
         if (c.screenshot)
         {

@@ -3,31 +3,16 @@
 // debugger, and the set-up of the machine around a run with its undoing.
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/golden_texts.h"
 
 #include <setupapi.h>
 
+#include "tests/support/system_folders.h"
 #include "tools/device_registry.h"
 #include "tools/window_driver.h"
 #include "ui/control_ids.h"
 
 namespace {
-
-const wchar_t CAPTION[] = L"KVR7 Driver Installer";
-
-std::wstring ownFolder()
-{
-    wchar_t path[1024] = {};
-    GetModuleFileNameW(nullptr, path, 1024);
-    std::wstring text = path;
-    return text.substr(0, text.rfind(L'\\'));
-}
-
-std::wstring systemInfFolder()
-{
-    wchar_t folder[MAX_PATH + 1] = {};
-    GetWindowsDirectoryW(folder, MAX_PATH + 1);
-    return std::wstring(folder) + L"\\inf";
-}
 
 std::wstring systemConfigFile()
 {
@@ -185,12 +170,13 @@ void ProgramRun::onLine(void* context, const std::wstring& text)
 
 HWND ProgramRun::waitForMainWindow(DWORD timeoutMs) const
 {
-    return started() ? waitForWindow(CAPTION, m_processId, WINDOW_MAIN, timeoutMs) : nullptr;
+    return started() ? waitForWindow(GOLDEN_CAPTION, m_processId, WINDOW_MAIN, timeoutMs) : nullptr;
 }
 
 HWND ProgramRun::waitForMessageBox(DWORD timeoutMs) const
 {
-    return started() ? waitForWindow(CAPTION, m_processId, WINDOW_MESSAGE_BOX, timeoutMs) : nullptr;
+    return started() ? waitForWindow(GOLDEN_CAPTION, m_processId, WINDOW_MESSAGE_BOX, timeoutMs)
+                     : nullptr;
 }
 
 RunResult ProgramRun::finish()
@@ -204,7 +190,7 @@ RunResult ProgramRun::finish()
     {
         if (!started())
             continue;
-        HWND window = findWindow(CAPTION, m_processId, WINDOW_MAIN);
+        HWND window = findWindow(GOLDEN_CAPTION, m_processId, WINDOW_MAIN);
         if (!window)
             continue;
         result.sawMainWindow = true;
@@ -323,22 +309,8 @@ PackageTraces::~PackageTraces()
 
 std::vector<std::wstring> PackageTraces::stagedCopies()
 {
-    std::vector<std::wstring> names;
     const std::string package = readFileBytes(distFile(L"kvr7.inf"));
-    if (package.empty())
-        return names;
-    const std::wstring folder = systemInfFolder();
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((folder + L"\\*.inf").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        if (readFileBytes(folder + L"\\" + found.cFileName) == package)
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
+    return package.empty() ? std::vector<std::wstring>() : ::stagedCopies(package);
 }
 
 void PackageTraces::removeStagedCopies()

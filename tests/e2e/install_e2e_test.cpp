@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/golden_texts.h"
 #include "tools/device_registry.h"
 #include "tools/window_driver.h"
 #include "ui/control_ids.h"
@@ -40,7 +41,7 @@ std::vector<std::wstring> selectionTrace(const std::wstring& folder)
         L"CInfFile::open: opened .INF file. Architecture=0 OS=6.1 ProductType=3 SuiteMask=0x100",
 #endif
         L"CInfFile::open: orignal filename=kvr7.inf",
-        L"Reading section [Manufacturer]:",
+        goldenReadingSection(L"Manufacturer"),
         L"  Examining line 'KVR7,NTx86,NTamd64,NTamd64.10.0':",
         L"    Examining models section decoration 'NTx86':",
 #ifdef _WIN64
@@ -49,7 +50,7 @@ std::vector<std::wstring> selectionTrace(const std::wstring& folder)
         L"      Decoration is the best match so far.",
         L"    Examining models section decoration 'NTamd64.10.0':",
         L"  Adding 'KVR7.NTamd64' to models section reference list.",
-        L"Reading section [KVR7.NTamd64]:",
+        goldenReadingSection(L"KVR7.NTamd64"),
 #else
         L"      Decoration is the best match so far.",
         L"    Examining models section decoration 'NTamd64':",
@@ -57,7 +58,7 @@ std::vector<std::wstring> selectionTrace(const std::wstring& folder)
         L"    Examining models section decoration 'NTamd64.10.0':",
         L"      Decoration doesn't match this system's CPU architecture",
         L"  Adding 'KVR7.NTx86' to models section reference list.",
-        L"Reading section [KVR7.NTx86]:",
+        goldenReadingSection(L"KVR7.NTx86"),
 #endif
         L"  Found Hardware ID 'ROOT\\KVR7_BOARD'.",
         L"  Found Compatible ID 'KVR7\\COMPAT_BOARD'.",

@@ -7,14 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/golden_texts.h"
 #include "tools/window_driver.h"
 
 namespace {
 
-const wchar_t TOO_OLD[] =
-    L"This installer is incompatible with version of Windows before Windows 2000.";
-const wchar_t WOW64[] =
-    L"This installer is incompatible with 64-bit editions of Windows. Please use install64.exe.";
+const wchar_t* const TOO_OLD = GOLDEN_TOO_OLD;
+const wchar_t* const WOW64 = GOLDEN_WOW64;
 
 // The 32-bit program: this build's own, or the x86 build's beside the 64-bit one
 // (build/x86/dist beside build/x64/dist).
@@ -173,7 +172,7 @@ TEST(Ending, FinishCloseBoxAndWmCloseEndWithTheStoredExitCode)
         EXPECT_EQ(state.status, status);
         // Still there a while later: only the user ends it.
         Sleep(300);
-        EXPECT_EQ(findWindow(L"KVR7 Driver Installer", run.processId(), WINDOW_MAIN), window);
+        EXPECT_EQ(findWindow(GOLDEN_CAPTION, run.processId(), WINDOW_MAIN), window);
         EXPECT_TRUE(way.press(window));
         const RunResult result = run.finish();
         EXPECT_EQ(result.outcome, DEBUG_CAPTURE_EXITED);

@@ -10,6 +10,7 @@
 
 #include "inf/inf_file.h"
 #include "tests/inf/inf_test_support.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_support.h"
 
@@ -19,7 +20,7 @@ typedef std::vector<std::wstring> Lines;
 
 std::wstring reading(const std::wstring& section)
 {
-    return L"Reading section [" + section + L"]:\n";
+    return goldenReadingSection(section) + L"\n";
 }
 std::wstring hardwareId(const std::wstring& id)
 {

@@ -79,12 +79,12 @@ TEST_F(InfFileTest, OpenTracesPathsSystemAndOriginalName)
     EXPECT_NE(INVALID_HANDLE_VALUE, inf.handle());
 
     // The native query is looked up in the kernel module by its name.
-    ASSERT_EQ(1u, seamLog().moduleNames.size());
-    EXPECT_EQ(L"kernel32.dll", seamLog().moduleNames[0]);
-    ASSERT_EQ(1u, seamLog().procNames.size());
-    EXPECT_EQ("GetNativeSystemInfo", seamLog().procNames[0]);
-    EXPECT_EQ(1, seamLog().nativeCalls);
-    EXPECT_EQ(0, seamLog().systemInfoCalls);
+    ASSERT_EQ(1u, systemCalls().moduleNames.size());
+    EXPECT_EQ(L"kernel32.dll", systemCalls().moduleNames[0]);
+    ASSERT_EQ(1u, systemCalls().procNames.size());
+    EXPECT_EQ("GetNativeSystemInfo", systemCalls().procNames[0]);
+    EXPECT_EQ(1, systemCalls().nativeCalls);
+    EXPECT_EQ(0, systemCalls().systemInfoCalls);
 }
 
 TEST_F(InfFileTest, SystemLineCarriesAnyDescription)
@@ -124,8 +124,8 @@ TEST_F(InfFileTest, SystemLineCarriesAnyDescription)
         ASSERT_EQ(SETUP_OK, inf.open(m_path.c_str())) << std::wstring(c.line);
         ASSERT_EQ(3u, capture.lines().size());
         EXPECT_EQ(c.line, capture.lines()[1]);
-        EXPECT_EQ(c.nativeQuery ? 1 : 0, seamLog().nativeCalls) << c.line;
-        EXPECT_EQ(c.nativeQuery ? 0 : 1, seamLog().systemInfoCalls) << c.line;
+        EXPECT_EQ(c.nativeQuery ? 1 : 0, systemCalls().nativeCalls) << c.line;
+        EXPECT_EQ(c.nativeQuery ? 0 : 1, systemCalls().systemInfoCalls) << c.line;
     }
 }
 

@@ -3,60 +3,7 @@
 
 #include "tests/inf/inf_test_support.h"
 
-#include <cstring>
-
 namespace {
-
-SystemDescription g_system;
-bool g_nativeQuery;
-HMODULE const FAKE_KERNEL = reinterpret_cast<HMODULE>(static_cast<INT_PTR>(0x4b000000));
-
-BOOL WINAPI fakeGetVersionEx(LPOSVERSIONINFOW info)
-{
-    if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXW))
-        return FALSE;
-    OSVERSIONINFOEXW* ex = reinterpret_cast<OSVERSIONINFOEXW*>(info);
-    ex->dwMajorVersion = g_system.major;
-    ex->dwMinorVersion = g_system.minor;
-    ex->dwBuildNumber = 7601;
-    ex->dwPlatformId = VER_PLATFORM_WIN32_NT;
-    ex->wProductType = g_system.productType;
-    ex->wSuiteMask = g_system.suiteMask;
-    return TRUE;
-}
-
-void WINAPI fakeNativeSystemInfo(LPSYSTEM_INFO info)
-{
-    ++seamLog().nativeCalls;
-    std::memset(info, 0, sizeof(*info));
-    info->wProcessorArchitecture = g_system.architecture;
-}
-
-// What a 32-bit program sees under WOW64: never the native architecture.
-void WINAPI fakeSystemInfo(LPSYSTEM_INFO info)
-{
-    ++seamLog().systemInfoCalls;
-    std::memset(info, 0, sizeof(*info));
-    info->wProcessorArchitecture = g_nativeQuery ? 0x7777 : g_system.architecture;
-}
-
-HMODULE WINAPI fakeModuleHandle(LPCWSTR name)
-{
-    seamLog().moduleNames.push_back(name ? name : L"(null)");
-    return FAKE_KERNEL;
-}
-
-// Lookups in the described kernel are logged and answered here; those in the
-// libraries the INF seam loads (setupapi) are the real ones.
-FARPROC WINAPI fakeProcAddress(HMODULE module, LPCSTR name)
-{
-    if (module != FAKE_KERNEL)
-        return ::GetProcAddress(module, name);
-    seamLog().procNames.push_back(name ? name : "(null)");
-    if (module != FAKE_KERNEL || !g_nativeQuery || std::strcmp(name, "GetNativeSystemInfo") != 0)
-        return nullptr;
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(fakeNativeSystemInfo));
-}
 
 HINF(WINAPI* g_realOpen)(PCWSTR, PCWSTR, DWORD, PUINT);
 void(WINAPI* g_realClose)(HINF);
@@ -85,15 +32,14 @@ SeamLog& seamLog()
 
 void describeSystem(const SystemDescription& system, bool nativeQuery)
 {
-    g_system = system;
-    g_nativeQuery = nativeQuery;
-    // setupapi is loaded through the base seam on first use: that happens here,
-    // before the seam describes another system, so that no test sees it.
-    g_infApi.SetupOpenInfFileW(L"", nullptr, INF_STYLE_WIN4, nullptr);
-    g_baseApi.GetVersionExW = fakeGetVersionEx;
-    g_baseApi.GetModuleHandleW = fakeModuleHandle;
-    g_baseApi.GetProcAddress = fakeProcAddress;
-    g_baseApi.GetSystemInfo = fakeSystemInfo;
+    SystemAnswers answers;
+    answers.major = system.major;
+    answers.minor = system.minor;
+    answers.productType = system.productType;
+    answers.suiteMask = system.suiteMask;
+    answers.architecture = system.architecture;
+    answers.hasNativeSystemInfo = nativeQuery;
+    presentSystem(answers);
     seamLog() = SeamLog();
 }
 

@@ -12,6 +12,7 @@
 
 #include "base/base_platform.h"
 #include "inf/inf_platform.h"
+#include "tests/support/fake_system.h"
 #include "tests/support/seam_guard.h"
 
 // The seams the INF reader goes through: the INF services, and the base seam
@@ -34,17 +35,14 @@ struct SystemDescription
 // The system of the selection's worked examples: AMD64, 6.1, workstation, 0x100.
 const SystemDescription EXAMPLE_SYSTEM = {9, 6, 1, 1, 0x100};
 
-// Serves `system` through the seam. With `nativeQuery` false the kernel module
-// has no GetNativeSystemInfo and the architecture comes from GetSystemInfo.
+// Serves `system` through the seam (tests/support/fake_system.h). With
+// `nativeQuery` false the kernel module has no GetNativeSystemInfo and the
+// architecture comes from GetSystemInfo.
 void describeSystem(const SystemDescription& system, bool nativeQuery = true);
 
-// What the fakes saw.
+// The INF handles counted (the calls to the described system: systemCalls()).
 struct SeamLog
 {
-    std::vector<std::wstring> moduleNames;
-    std::vector<std::string> procNames;
-    int nativeCalls;
-    int systemInfoCalls;
     int opens;  // handles handed out by the real SetupOpenInfFileW
     int closes; // handles given to SetupCloseInfFile
 };

@@ -12,6 +12,7 @@
 #include "inf/decoration.h"
 #include "inf/inf_file.h"
 #include "tests/inf/inf_test_support.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_support.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 typedef std::vector<std::wstring> Lines;
 
-const wchar_t READING[] = L"Reading section [Manufacturer]:\n";
+const std::wstring READING = goldenReadingSection(L"Manufacturer") + L"\n";
 const wchar_t WRONG_CPU[] = L"      Decoration doesn't match this system's CPU architecture\n";
 const wchar_t WRONG_MINOR[] = L"      Decoration doesn't match this system's minor OS version\n";
 const wchar_t WRONG_PRODUCT[] = L"      DDecoration doesn't match this system's OS product type\n";

@@ -7,50 +7,15 @@
 
 #include <string>
 
+#include "tests/support/fake_system.h"
+#include "tests/support/golden_texts.h"
+#include "tools/window_driver.h"
+
 namespace installtest {
-
-namespace {
-
-DWORD g_majorVersion = 10;
-FARPROC(WINAPI* g_libraryLookup)(HMODULE, LPCSTR) = ::GetProcAddress;
-
-// Stands for kernel32 in the presented system.
-HMODULE const PRESENTED_KERNEL = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x4b320000));
-
-BOOL WINAPI presentedVersion(LPOSVERSIONINFOW info)
-{
-    info->dwMajorVersion = g_majorVersion;
-    info->dwMinorVersion = 0;
-    return TRUE;
-}
-
-HMODULE WINAPI presentedModule(LPCWSTR)
-{
-    return PRESENTED_KERNEL;
-}
-
-// The presented kernel has no IsWow64Process (the check then takes the process
-// for a native one) and otherwise the real kernel's entry points; lookups in any
-// other module go to the test's library lookup.
-FARPROC WINAPI presentedLookup(HMODULE module, LPCSTR name)
-{
-    if (module != PRESENTED_KERNEL)
-        return g_libraryLookup(module, name);
-    if (std::string(name) == "IsWow64Process")
-    {
-        SetLastError(ERROR_PROC_NOT_FOUND);
-        return nullptr;
-    }
-    return ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name);
-}
-
-} // namespace
 
 std::wstring controlText(HWND window, int id)
 {
-    wchar_t text[1024] = {};
-    GetWindowTextW(GetDlgItem(window, id), text, 1024);
-    return text;
+    return windowText(GetDlgItem(window, id));
 }
 
 bool controlVisible(HWND window, int id)
@@ -70,8 +35,7 @@ bool finishHasFocus(HWND window)
 
 void WindowTest::SetUp()
 {
-    g_libraryLookup = ::GetProcAddress;
-    m_wnd.reset(new CSetupWnd(L"KVR7 Driver Installer"));
+    m_wnd.reset(new CSetupWnd(GOLDEN_CAPTION));
     ASSERT_NE(nullptr, hwnd());
 }
 
@@ -87,15 +51,12 @@ HWND WindowTest::hwnd() const
 
 void WindowTest::presentSystem(DWORD major)
 {
-    g_majorVersion = major;
-    m_baseSeam->GetVersionExW = presentedVersion;
-    m_baseSeam->GetModuleHandleW = presentedModule;
-    m_baseSeam->GetProcAddress = presentedLookup;
-}
-
-void WindowTest::lookUpLibraryWith(FARPROC(WINAPI* lookup)(HMODULE, LPCSTR))
-{
-    g_libraryLookup = lookup;
+    SystemAnswers system;
+    system.major = major;
+    system.productType = 0;
+    system.architecture = realArchitecture();
+    system.logCalls = false;
+    ::presentSystem(system);
 }
 
 } // namespace installtest

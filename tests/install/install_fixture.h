@@ -47,12 +47,10 @@ protected:
 
     // Makes the platform check see Windows of `major` version, not under WOW64.
     void presentSystem(DWORD major);
-    // Entry points of modules other than the presented kernel are looked up
-    // with `lookup` (the real GetProcAddress until a test says otherwise).
-    void lookUpLibraryWith(FARPROC(WINAPI* lookup)(HMODULE, LPCSTR));
 
-    // Both seams of the operations, put back after each test.
+    // The seams of the operations, put back after each test.
     SeamGuard<BaseApi> m_baseSeam{g_baseApi};
+    SeamGuard<LoaderApi> m_loaderSeam{g_loaderApi};
     SeamGuard<InstallApi> m_installSeam{g_installApi};
     std::unique_ptr<CSetupWnd> m_wnd;
     int32_t m_exitCode = -1;

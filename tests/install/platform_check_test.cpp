@@ -13,83 +13,17 @@
 #include <vector>
 
 #include "base/base_platform.h"
+#include "tests/support/fake_system.h"
+#include "tests/support/golden_texts.h"
 #include "tests/support/seam_guard.h"
+#include "tools/window_driver.h"
 #include "ui/control_ids.h"
 #include "ui/setup_window.h"
 
 namespace {
 
-const wchar_t TOO_OLD[] =
-    L"This installer is incompatible with version of Windows before Windows 2000.";
-const wchar_t WOW64[] =
-    L"This installer is incompatible with 64-bit editions of Windows. Please use install64.exe.";
-
-// What the fake system answers, and what the check asked.
-struct FakeSystem
-{
-    BOOL versionResult;
-    DWORD major;
-    bool hasIsWow64Process;
-    BOOL wow64CallResult;
-    BOOL wow64Flag;
-
-    std::vector<std::string> calls;
-    DWORD versionRecordSize;
-    std::wstring moduleName;
-    std::string procName;
-    HMODULE procModule;
-    HANDLE wow64Process;
-    BOOL flagOnEntry;
-};
-
-FakeSystem g_system;
-HMODULE const FAKE_KERNEL = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x7AB0000));
-HANDLE const FAKE_PROCESS = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-7));
-
-BOOL WINAPI fakeGetVersionEx(LPOSVERSIONINFOW info)
-{
-    g_system.calls.push_back("GetVersionExW");
-    g_system.versionRecordSize = info->dwOSVersionInfoSize;
-    if (!g_system.versionResult)
-        return FALSE;
-    info->dwMajorVersion = g_system.major;
-    info->dwMinorVersion = 1;
-    return TRUE;
-}
-
-HMODULE WINAPI fakeGetModuleHandle(LPCWSTR name)
-{
-    g_system.calls.push_back("GetModuleHandleW");
-    g_system.moduleName = name ? name : L"(null)";
-    return FAKE_KERNEL;
-}
-
-BOOL WINAPI fakeIsWow64Process(HANDLE process, PBOOL flag)
-{
-    g_system.calls.push_back("IsWow64Process");
-    g_system.wow64Process = process;
-    g_system.flagOnEntry = *flag;
-    if (!g_system.wow64CallResult)
-        return FALSE;
-    *flag = g_system.wow64Flag;
-    return TRUE;
-}
-
-FARPROC WINAPI fakeGetProcAddress(HMODULE module, LPCSTR name)
-{
-    g_system.calls.push_back("GetProcAddress");
-    g_system.procModule = module;
-    g_system.procName = name;
-    return g_system.hasIsWow64Process
-               ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(fakeIsWow64Process))
-               : nullptr;
-}
-
-HANDLE WINAPI fakeGetCurrentProcess()
-{
-    g_system.calls.push_back("GetCurrentProcess");
-    return FAKE_PROCESS;
-}
+const wchar_t* const TOO_OLD = GOLDEN_TOO_OLD;
+const wchar_t* const WOW64 = GOLDEN_WOW64;
 
 class PlatformCheckTest : public testing::Test
 {
@@ -98,29 +32,14 @@ protected:
     {
         INITCOMMONCONTROLSEX init = {sizeof(init), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);
-        m_window.reset(new CSetupWnd(L"KVR7 Driver Installer"));
+        m_window.reset(new CSetupWnd(GOLDEN_CAPTION));
     }
 
     void TearDown() override { m_window.reset(); }
 
     HWND statusLine() const { return GetDlgItem(m_window->hwnd(), ID_STATUS_LINE); }
 
-    std::wstring statusText() const
-    {
-        wchar_t buffer[256] = {};
-        GetWindowTextW(statusLine(), buffer, 256);
-        return buffer;
-    }
-
-    // Serves the fake system through the seam: the version, the kernel module
-    // and its IsWow64Process, the process.
-    void presentFakeSystem()
-    {
-        m_seam->GetVersionExW = fakeGetVersionEx;
-        m_seam->GetModuleHandleW = fakeGetModuleHandle;
-        m_seam->GetProcAddress = fakeGetProcAddress;
-        m_seam->GetCurrentProcess = fakeGetCurrentProcess;
-    }
+    std::wstring statusText() const { return windowText(statusLine()); }
 
     SeamGuard<BaseApi> m_seam{g_baseApi};
     std::unique_ptr<CSetupWnd> m_window;
@@ -160,31 +79,32 @@ TEST_F(PlatformCheckTest, RefusesOldWindowsAndWow64AndPassesTheRest)
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        g_system = FakeSystem();
-        g_system.versionResult = c.versionResult;
-        g_system.major = c.major;
-        g_system.hasIsWow64Process = c.hasIsWow64Process;
-        g_system.wow64CallResult = c.wow64CallResult;
-        g_system.wow64Flag = c.wow64Flag;
-        g_system.flagOnEntry = 99;
-        presentFakeSystem();
+        SystemAnswers system;
+        system.versionResult = c.versionResult;
+        system.major = c.major;
+        system.minor = 1;
+        system.hasIsWow64Process = c.hasIsWow64Process;
+        system.wow64CallResult = c.wow64CallResult;
+        system.wow64Flag = c.wow64Flag;
+        presentSystem(system);
+        const SystemCalls& seen = systemCalls();
 
         int32_t exitCode = 0;
         EXPECT_EQ(c.expectedResult, m_window->checkPlatform(&exitCode));
         EXPECT_EQ(c.expectedResult ? 0 : 1, exitCode);
         EXPECT_EQ(std::vector<std::string>(CALL_ORDER, CALL_ORDER + c.expectedCallCount),
-                  g_system.calls);
-        EXPECT_EQ(284u, g_system.versionRecordSize);
+                  seen.calls);
+        EXPECT_EQ(284u, seen.versionRecordSize);
         if (c.expectedCallCount >= 3)
         {
-            EXPECT_EQ(std::wstring(L"kernel32.dll"), g_system.moduleName);
-            EXPECT_EQ(FAKE_KERNEL, g_system.procModule);
-            EXPECT_EQ(std::string("IsWow64Process"), g_system.procName);
+            EXPECT_EQ(std::wstring(L"kernel32.dll"), seen.moduleNames.at(0));
+            EXPECT_EQ(FAKE_KERNEL, seen.procModule);
+            EXPECT_EQ(std::string("IsWow64Process"), seen.procNames.at(0));
         }
         if (c.expectedCallCount == 5)
         {
-            EXPECT_EQ(FAKE_PROCESS, g_system.wow64Process);
-            EXPECT_EQ(FALSE, g_system.flagOnEntry);
+            EXPECT_EQ(FAKE_PROCESS, seen.wow64Process);
+            EXPECT_EQ(FALSE, seen.flagOnEntry);
         }
         if (c.expectedText)
         {
@@ -204,12 +124,10 @@ TEST_F(PlatformCheckTest, RefusesOldWindowsAndWow64AndPassesTheRest)
 
 TEST_F(PlatformCheckTest, LeavesTheExitCodeAsItWasWhenItPasses)
 {
-    g_system = FakeSystem();
-    g_system.versionResult = TRUE;
-    g_system.major = 6;
-    g_system.hasIsWow64Process = true;
-    g_system.wow64CallResult = TRUE;
-    presentFakeSystem();
+    SystemAnswers system;
+    system.major = 6;
+    system.hasIsWow64Process = true;
+    presentSystem(system);
     int32_t exitCode = 42;
     EXPECT_EQ(1, m_window->checkPlatform(&exitCode));
     EXPECT_EQ(42, exitCode);

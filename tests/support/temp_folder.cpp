@@ -48,6 +48,12 @@ std::wstring TempFolder::file(const std::wstring& name) const
 
 std::wstring TempFolder::writeBytes(const std::wstring& name, const std::string& bytes)
 {
+    for (size_t slash = name.find(L'\\'); slash != std::wstring::npos;
+         slash = name.find(L'\\', slash + 1))
+    {
+        if (::GetFileAttributesW(file(name.substr(0, slash)).c_str()) == INVALID_FILE_ATTRIBUTES)
+            makeFolder(name.substr(0, slash));
+    }
     const std::wstring full = file(name);
     HANDLE handle = ::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);

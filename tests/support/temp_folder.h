@@ -21,7 +21,8 @@ public:
     // The full path of `name` inside the folder.
     std::wstring file(const std::wstring& name) const;
 
-    // Writes the bytes as they are (ANSI text, binary data); returns the full path.
+    // Writes the bytes as they are (ANSI text, binary data) to `name`, making the
+    // subfolders it names that are not there yet; returns the full path.
     std::wstring writeBytes(const std::wstring& name, const std::string& bytes);
     // Writes UTF-16LE text with a byte order mark; returns the full path.
     std::wstring writeUnicode(const std::wstring& name, const std::wstring& text);

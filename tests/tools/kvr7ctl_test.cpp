@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_system.h"
 #include "tests/support/temp_folder.h"
 #include "tools/kvr7ctl_platform.h"
 #include "tools/package_control.h"
@@ -109,8 +110,6 @@ struct Fake
         *member = g.admin;
         return TRUE;
     }
-    // Without IsWow64Process the platform check passes, also for the 32-bit tests.
-    static FARPROC WINAPI noEntry(HMODULE, LPCSTR) { return nullptr; }
 };
 
 } // namespace
@@ -164,8 +163,9 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
             folder.writeBytes(L"INF\\oem5.inf", PACKAGE);
         const std::string name = "row " + std::to_string(&c - cases) + ": " + toUtf8(c.command);
 
-        DebugOutputCapture trace;
-        g_baseApi.GetProcAddress = Fake::noEntry;
+        DebugOutputCapture trace; // its guard puts the whole base seam back
+        // Without IsWow64Process the platform check passes, also for the 32-bit tests.
+        presentSystem(SystemAnswers());
         // The INF files and the search of the folder stay real.
         SeamGuard<Kvr7ctlApi> seam(g_kvr7ctlApi);
         seam->GetSystemWindowsDirectoryW = Fake::windows;

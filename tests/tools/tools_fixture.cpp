@@ -5,7 +5,8 @@
 //                                    exits with EXIT, a close request with EXIT+1
 //   tools_fixture.exe msgbox EXIT    a plain message box; OK exits with EXIT
 //   tools_fixture.exe errorbox EXIT  the same with the error icon
-// Its texts are the tests' fixed expectations (tools_test.cpp keeps copies).
+// Its texts are the tests' fixed expectations (tools_test.cpp keeps copies; the
+// caption is the installer's, from golden_texts.h).
 
 #include <windows.h>
 
@@ -14,9 +15,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/support/golden_texts.h"
+
 namespace {
 
-const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 const DWORD FIXTURE_EXCEPTION = 0xE0004B37;
 const UINT_PTR EXIT_TIMER = 1;
 // A fixture left alone ends by itself, so no failed test can leave it running.
@@ -98,8 +100,8 @@ int showWindow()
     windowClass.lpszClassName = L"Kvr7ToolsFixture";
     RegisterClassW(&windowClass);
     HWND window =
-        CreateWindowExW(WS_EX_STATICEDGE, windowClass.lpszClassName, CAPTION, WS_SYSMENU, 100, 100,
-                        400, 210, nullptr, nullptr, windowClass.hInstance, nullptr);
+        CreateWindowExW(WS_EX_STATICEDGE, windowClass.lpszClassName, GOLDEN_CAPTION, WS_SYSMENU,
+                        100, 100, 400, 210, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!window)
         return 98;
     RECT client;
@@ -132,7 +134,7 @@ UINT_PTR g_boxTimer;
 // A message box left alone is closed with "Cancel" after a while.
 VOID CALLBACK closeForgottenBox(HWND, UINT, UINT_PTR, DWORD)
 {
-    HWND box = FindWindowW(L"#32770", CAPTION);
+    HWND box = FindWindowW(L"#32770", GOLDEN_CAPTION);
     if (box)
         PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
 }
@@ -140,8 +142,8 @@ VOID CALLBACK closeForgottenBox(HWND, UINT, UINT_PTR, DWORD)
 int showBox(UINT style)
 {
     g_boxTimer = SetTimer(nullptr, 0, SELF_EXIT_MS, closeForgottenBox);
-    const int answer =
-        MessageBoxW(nullptr, L"Line one\nZeile zwei: Gr\u00f6\u00dfe\n\n  last", CAPTION, style);
+    const int answer = MessageBoxW(nullptr, L"Line one\nZeile zwei: Gr\u00f6\u00dfe\n\n  last",
+                                   GOLDEN_CAPTION, style);
     KillTimer(nullptr, g_boxTimer);
     return answer == IDOK ? g_exitCode : 97;
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/golden_texts.h"
+#include "tests/support/system_folders.h"
 #include "tests/support/test_support.h"
 
 #include <windows.h>
@@ -23,16 +25,7 @@
 
 namespace {
 
-const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 const DWORD CHILD_WAIT_MS = 20000;
-
-std::wstring ownFolder()
-{
-    wchar_t path[1024] = {};
-    GetModuleFileNameW(nullptr, path, 1024);
-    std::wstring text = path;
-    return text.substr(0, text.rfind(L'\\'));
-}
 
 std::wstring quoted(const std::wstring& path)
 {
@@ -328,7 +321,7 @@ TEST(DebugCapture, TimeoutEndsTheProgram)
     EXPECT_EQ(result.outcome, DEBUG_CAPTURE_TIMED_OUT);
     EXPECT_EQ(result.exitCode, DEBUG_CAPTURE_TIMEOUT_EXIT_CODE);
     EXPECT_LT(GetTickCount() - start, 15000u);
-    EXPECT_EQ(findWindow(CAPTION, run.startedId, WINDOW_MAIN), nullptr);
+    EXPECT_EQ(findWindow(GOLDEN_CAPTION, run.startedId, WINDOW_MAIN), nullptr);
 }
 
 TEST(DebugCapture, MissingProgramIsAStartFailure)
@@ -407,11 +400,11 @@ TEST(WindowDriver, ReadsTheWindowOfAnotherProcess)
 {
     ChildProcess fixture(fixtureCommand(L"window", 5));
     ASSERT_TRUE(fixture.started());
-    HWND window = waitForWindow(CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS);
+    HWND window = waitForWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(findWindow(CAPTION, fixture.id() + 4, WINDOW_MAIN), nullptr);
-    EXPECT_EQ(findWindow(CAPTION, fixture.id(), WINDOW_MESSAGE_BOX), nullptr);
-    EXPECT_EQ(windowText(window), CAPTION);
+    EXPECT_EQ(findWindow(GOLDEN_CAPTION, fixture.id() + 4, WINDOW_MAIN), nullptr);
+    EXPECT_EQ(findWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MESSAGE_BOX), nullptr);
+    EXPECT_EQ(windowText(window), GOLDEN_CAPTION);
 
     RECT client = {};
     GetClientRect(window, &client);
@@ -483,10 +476,11 @@ TEST(WindowDriver, ButtonCommandAndCloseEndTheProgram)
     {
         ChildProcess fixture(fixtureCommand(L"window", 5));
         ASSERT_TRUE(fixture.started());
-        HWND window = waitForWindow(CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS);
+        HWND window = waitForWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS);
         ASSERT_NE(window, nullptr) << c.name;
         EXPECT_TRUE(c.press(window)) << c.name;
-        EXPECT_TRUE(waitForNoWindow(CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS)) << c.name;
+        EXPECT_TRUE(waitForNoWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS))
+            << c.name;
         EXPECT_EQ(fixture.waitExit(), c.exitCode) << c.name;
     }
 }
@@ -502,12 +496,12 @@ TEST(WindowDriver, MessageBoxesAreReadAndAnswered)
     {
         ChildProcess fixture(fixtureCommand(c.mode, 3));
         ASSERT_TRUE(fixture.started());
-        HWND box = waitForWindow(CAPTION, fixture.id(), WINDOW_MESSAGE_BOX, CHILD_WAIT_MS);
+        HWND box = waitForWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MESSAGE_BOX, CHILD_WAIT_MS);
         ASSERT_NE(box, nullptr) << c.mode;
-        EXPECT_EQ(findWindow(CAPTION, fixture.id(), WINDOW_MAIN), nullptr) << c.mode;
+        EXPECT_EQ(findWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MAIN), nullptr) << c.mode;
         MessageBoxInfo info;
         ASSERT_TRUE(readMessageBox(box, &info)) << c.mode;
-        EXPECT_EQ(info.caption, CAPTION);
+        EXPECT_EQ(info.caption, GOLDEN_CAPTION);
         EXPECT_EQ(info.text, L"Line one\nZeile zwei: Gr\u00f6\u00dfe\n\n  last") << c.mode;
         EXPECT_EQ(info.hasIcon, c.icon) << c.mode;
         ASSERT_EQ(info.buttons.size(), 1u) << c.mode;
@@ -523,7 +517,7 @@ TEST(WindriverProgram, ReportsAsKeyValueLinesWithItsExitCodes)
 {
     ChildProcess fixture(fixtureCommand(L"window", 0));
     ASSERT_TRUE(fixture.started());
-    ASSERT_NE(waitForWindow(CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS), nullptr);
+    ASSERT_NE(waitForWindow(GOLDEN_CAPTION, fixture.id(), WINDOW_MAIN, CHILD_WAIT_MS), nullptr);
     const std::wstring tool =
         quoted(toolPath(L"windriver.exe")) + L" --pid " + decimal(fixture.id()) + L" ";
     struct Case

@@ -17,13 +17,12 @@
 #include <vector>
 
 #include "install/preinstall_log.h"
+#include "tests/support/golden_texts.h"
 #include "tests/ui/window_probe.h"
 #include "ui/control_ids.h"
 #include "ui/setup_window.h"
 
 namespace {
-
-const wchar_t CAPTION[] = L"KVR7 Driver Installer";
 
 class SetupWindowTest : public testing::Test
 {
@@ -32,7 +31,7 @@ protected:
     {
         INITCOMMONCONTROLSEX init = {sizeof(init), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&init);
-        m_window.reset(new CSetupWnd(CAPTION));
+        m_window.reset(new CSetupWnd(GOLDEN_CAPTION));
         m_hwnd = m_window->hwnd();
         ASSERT_TRUE(IsWindow(m_hwnd));
     }
@@ -67,7 +66,7 @@ TEST_F(SetupWindowTest, FrameAndClassAsLaidOut)
     EXPECT_EQ(0, GetWindowLongW(m_hwnd, GWL_EXSTYLE) &
                      (WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CLIENTEDGE));
 
-    EXPECT_EQ(std::wstring(CAPTION), windowText(m_hwnd));
+    EXPECT_EQ(std::wstring(GOLDEN_CAPTION), windowText(m_hwnd));
     EXPECT_EQ(nullptr, GetParent(m_hwnd));
     EXPECT_EQ(nullptr, GetMenu(m_hwnd));
     EXPECT_STREQ("CSetupWnd", m_window->runtimeClassName());
@@ -183,7 +182,7 @@ TEST_F(SetupWindowTest, OperationsShowTheirControlAndNoOtherAndNeverHideOne)
                            L"computer."),
               windowText(control(ID_RESTART_NOTE)));
     EXPECT_EQ(std::wstring(L"&Finish"), windowText(control(ID_FINISH_BUTTON)));
-    EXPECT_EQ(std::wstring(CAPTION), windowText(m_hwnd));
+    EXPECT_EQ(std::wstring(GOLDEN_CAPTION), windowText(m_hwnd));
     EXPECT_EQ(1234, SendMessageW(control(ID_PROGRESS_BAR), PBM_GETPOS, 0, 0));
     EXPECT_EQ(control(ID_FINISH_BUTTON), GetFocus());
 }
@@ -260,7 +259,7 @@ TEST(SetupWindowClose, FinishAndCloseRequestsDestroyTheWindowAndNothingElseDoes)
     };
     for (const Case& c : cases)
     {
-        CSetupWnd window(CAPTION);
+        CSetupWnd window(GOLDEN_CAPTION);
         window.showFinishButton();
         const HWND hwnd = window.hwnd();
         c.send(hwnd);
@@ -312,7 +311,7 @@ public:
 protected:
     bool startUp() override
     {
-        m_window = new CSetupWnd(CAPTION);
+        m_window = new CSetupWnd(GOLDEN_CAPTION);
         setMainWindow(m_window);
         m_window->setStatusLine(L"Done");
         m_window->showFinishButton();

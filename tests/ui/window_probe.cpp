@@ -34,13 +34,6 @@ RECT rectInParent(HWND child)
     return rect;
 }
 
-std::wstring windowText(HWND window)
-{
-    wchar_t buffer[512] = {};
-    GetWindowTextW(window, buffer, 512);
-    return buffer;
-}
-
 std::wstring className(HWND window)
 {
     wchar_t buffer[256] = {};

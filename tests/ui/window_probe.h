@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "tests/support/screenshot.h"
+#include "tools/window_driver.h" // windowText
 
 #include <string>
 #include <vector>
@@ -20,5 +21,4 @@ std::vector<HWND> childrenInOrder(HWND parent);
 // The child's window rectangle in its parent's client coordinates.
 RECT rectInParent(HWND child);
 
-std::wstring windowText(HWND window);
 std::wstring className(HWND window);
