@@ -19,11 +19,12 @@ set(allowed_app install ui inf base framework res)
 # its interface; tools and benchmark stand on the foundations and the INF reader.
 set(allowed_difxapi base difx_interface)
 set(allowed_tools base)
+set(allowed_msi_action tools base)
 set(allowed_bench inf base)
 # The tests may include anything.
-set(allowed_tests base framework difx_interface res inf ui install app difxapi tools)
+set(allowed_tests base framework difx_interface res inf ui install app difxapi tools msi_action)
 
-set(folders base framework difx_interface res inf ui install app difxapi tools bench tests)
+set(folders base framework difx_interface res inf ui install app difxapi tools msi_action bench tests)
 
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "layering: pass -DSOURCE_DIR=<repository root>")
