@@ -29,7 +29,14 @@ KVR7_NO_WIN32_REASON=
 if [ "${KVR7_WINE_NO_WIN32:-}" = 1 ]; then
     KVR7_NO_WIN32_REASON="KVR7_WINE_NO_WIN32=1 makes this machine behave as one that cannot run 32-bit programs"
 else
-    "$KVR7_WINE32_LOADER" --version >/dev/null 2>&1 || KVR7_NO_WIN32_REASON="this machine cannot run 32-bit programs ($KVR7_WINE32_LOADER --version fails with exit code $?)"
+    # Two different causes: the part of Wine that runs 32-bit programs is not
+    # installed (a set-up that could not get it: installing it mends that), or
+    # the kernel refuses 32-bit programs (nothing here mends that).
+    if [ ! -e "$KVR7_WINE32_LOADER" ]; then
+        KVR7_NO_WIN32_REASON="Wine's 32-bit part is not installed ($KVR7_WINE32_LOADER is missing; install the Debian package wine32:i386, for example by running scripts/setup-deps as root)"
+    elif ! "$KVR7_WINE32_LOADER" --version >/dev/null 2>&1; then
+        KVR7_NO_WIN32_REASON="this machine cannot run 32-bit programs ($KVR7_WINE32_LOADER --version fails with exit code $?)"
+    fi
 fi
 
 if [ -z "$KVR7_NO_WIN32_REASON" ]; then
