@@ -22,7 +22,7 @@
 #include "base/unique_handle.h"
 #include "base/wformat.h"
 #include "msi_action/msi_action_texts.h"
-#include "tools/debug_capture.h"
+#include "debugout/debug_capture.h"
 
 namespace {
 

@@ -37,8 +37,9 @@ unpack_package() {
 # test_build PRESET TARGET...: builds those test programs and tools.
 test_build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" --target "${@:2}" >/dev/null; }
 
-# The machine: the 64-bit tools, the virtual board and where the runs write.
-tools=$root/build/x64/tools
+# The machine: the 64-bit test tools (built beside the test programs), the
+# virtual board and where the runs write.
+tools=$root/build/x64/tests
 board='ROOT\KVR7_BOARD'
 logs="$WINEPREFIX/drive_c/windows/logs/KVR7 Driver Installer"
 system_inf="$WINEPREFIX/drive_c/windows/inf"

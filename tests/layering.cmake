@@ -16,15 +16,21 @@ set(allowed_ui framework base res)
 set(allowed_install ui inf base difx_interface)
 set(allowed_app install ui inf base framework res)
 # Beside the product: the stand-in library plays the driver-package library from
-# its interface; tools and benchmark stand on the foundations and the INF reader.
+# its interface; the shipped console programs stand on what they share (console),
+# the custom actions on the debugger capture, the benchmark on the INF reader.
 set(allowed_difxapi base difx_interface)
-set(allowed_tools base)
-set(allowed_msi_action tools base)
+set(allowed_console base)
+set(allowed_debugout console base)
+set(allowed_tools console base)
+set(allowed_msi_action debugout console base)
 set(allowed_bench inf base)
-# The tests may include anything.
-set(allowed_tests base framework difx_interface res inf ui install app difxapi tools msi_action)
+# The tests, the test tools among them, may include anything; nothing above
+# includes them.
+set(allowed_tests base framework difx_interface res inf ui install app difxapi console debugout
+    tools msi_action)
 
-set(folders base framework difx_interface res inf ui install app difxapi tools msi_action bench tests)
+set(folders base framework difx_interface res inf ui install app difxapi console debugout tools
+    msi_action bench tests)
 
 if(NOT SOURCE_DIR)
     message(FATAL_ERROR "layering: pass -DSOURCE_DIR=<repository root>")

@@ -6,7 +6,7 @@
 
 #include "base/system_library.h"
 #include "tools/package_control.h"
-#include "tools/tool_text.h"
+#include "console/tool_text.h"
 
 int main()
 {

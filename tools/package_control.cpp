@@ -15,7 +15,7 @@
 #include "base/trace.h"
 #include "tools/kvr7ctl_platform.h"
 #include "tools/kvr7ctl_texts.h"
-#include "tools/tool_text.h"
+#include "console/tool_text.h"
 
 namespace {
 

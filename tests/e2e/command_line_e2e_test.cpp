@@ -8,7 +8,7 @@
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/golden_texts.h"
 #include "tests/support/golden_usage.h"
-#include "tools/window_driver.h"
+#include "tests/tools/window_driver.h"
 
 namespace {
 

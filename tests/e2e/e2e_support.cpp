@@ -8,8 +8,8 @@
 #include <setupapi.h>
 
 #include "tests/support/system_folders.h"
-#include "tools/device_registry.h"
-#include "tools/window_driver.h"
+#include "tests/tools/device_registry.h"
+#include "tests/tools/window_driver.h"
 #include "ui/control_ids.h"
 
 namespace {

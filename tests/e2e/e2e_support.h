@@ -18,7 +18,7 @@
 
 #include "tests/support/screenshot.h"
 #include "tests/support/temp_folder.h"
-#include "tools/debug_capture.h"
+#include "debugout/debug_capture.h"
 
 // How long one run of the program may take before it is ended by force.
 const DWORD RUN_TIMEOUT_MS = 30000;

@@ -15,8 +15,8 @@
 
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/golden_texts.h"
-#include "tools/device_registry.h"
-#include "tools/window_driver.h"
+#include "tests/tools/device_registry.h"
+#include "tests/tools/window_driver.h"
 #include "ui/control_ids.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <newdev.h>
 
-#include "tools/device_registry.h"
+#include "tests/tools/device_registry.h"
 
 namespace {
 

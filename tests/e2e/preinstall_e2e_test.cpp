@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e_support.h"
-#include "tools/window_driver.h"
+#include "tests/tools/window_driver.h"
 
 TEST(Preinstall, ThePackageIsStaged)
 {

@@ -9,7 +9,7 @@
 
 #include "tests/support/fake_system.h"
 #include "tests/support/golden_texts.h"
-#include "tools/window_driver.h"
+#include "tests/tools/window_driver.h"
 
 namespace installtest {
 

@@ -16,7 +16,7 @@
 #include "tests/support/fake_system.h"
 #include "tests/support/golden_texts.h"
 #include "tests/support/seam_guard.h"
-#include "tools/window_driver.h"
+#include "tests/tools/window_driver.h"
 #include "ui/control_ids.h"
 #include "ui/setup_window.h"
 

@@ -5,8 +5,8 @@
 // Wine starts such programs elevated, so this is how deploy.cmd's answer to the
 // refusal is tried there.
 
-#include "tools/debug_capture.h"
-#include "tools/tool_text.h"
+#include "console/tool_text.h"
+#include "debugout/debug_capture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // (3010). Wine never reports a pending restart, so this is how deploy.cmd's
 // answer to one is tried there.
 
-#include "tools/tool_text.h"
+#include "console/tool_text.h"
 
 int main()
 {

@@ -16,7 +16,7 @@
 #include "tests/support/temp_folder.h"
 #include "tools/kvr7ctl_platform.h"
 #include "tools/package_control.h"
-#include "tools/tool_text.h"
+#include "console/tool_text.h"
 
 namespace {
 

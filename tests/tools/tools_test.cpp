@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/debug_capture.h"
-#include "tools/device_registry.h"
-#include "tools/tool_text.h"
-#include "tools/window_driver.h"
+#include "console/tool_text.h"
+#include "debugout/debug_capture.h"
+#include "tests/tools/device_registry.h"
+#include "tests/tools/window_driver.h"
 
 namespace {
 
@@ -37,9 +37,15 @@ std::wstring fixtureCommand(const wchar_t* mode, int exitCode)
     return quoted(ownFolder() + L"\\tools_fixture.exe") + L" " + mode + L" " + decimal(exitCode);
 }
 
+// The test tools are built beside the test program; debugout.exe in its own folder.
 std::wstring toolPath(const wchar_t* name)
 {
-    return ownFolder() + L"\\" KVR7_TOOLS_FROM_TESTS L"\\" + name;
+    return ownFolder() + L"\\" + name;
+}
+
+std::wstring debugoutPath()
+{
+    return ownFolder() + L"\\" KVR7_DEBUGOUT_FROM_TESTS L"\\debugout.exe";
 }
 
 std::wstring tempFile(const wchar_t* name)
@@ -378,20 +384,20 @@ TEST(DebugoutProgram, WritesUtf8LinesToTheFileAndPassesTheExitCodeOn)
 {
     const std::wstring file = tempFile(L"kvr7_debugout_lines.txt");
     std::string ignored;
-    const long long code = runTool(quoted(toolPath(L"debugout.exe")) + L" --timeout 30 --output " +
+    const long long code = runTool(quoted(debugoutPath()) + L" --timeout 30 --output " +
                                        quoted(file) + L" " + fixtureCommand(L"lines", 42),
                                    &ignored);
     EXPECT_EQ(code, 42);
     EXPECT_EQ(readFileBytes(file), "first line\n  indented by two\n"
-                              "    indented by four, trailing blanks  \n"
-                              "Gr\xc3\xb6\xc3\x9f"
-                              "e \xc3\xa9t\xc3\xa9 \xe2\x82\xac"
-                              "5\n"
-                              "no line feed\n\nexception caught by the program\nlast line\n");
+                                   "    indented by four, trailing blanks  \n"
+                                   "Gr\xc3\xb6\xc3\x9f"
+                                   "e \xc3\xa9t\xc3\xa9 \xe2\x82\xac"
+                                   "5\n"
+                                   "no line feed\n\nexception caught by the program\nlast line\n");
     DeleteFileW(file.c_str());
 
-    EXPECT_EQ(runTool(quoted(toolPath(L"debugout.exe")) + L" --timeout 0 x.exe", &ignored), 125);
-    EXPECT_EQ(runTool(quoted(toolPath(L"debugout.exe")), &ignored), 125);
+    EXPECT_EQ(runTool(quoted(debugoutPath()) + L" --timeout 0 x.exe", &ignored), 125);
+    EXPECT_EQ(runTool(quoted(debugoutPath()), &ignored), 125);
 }
 
 // ---------------------------------------------------------------- windows

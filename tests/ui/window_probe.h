@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "tests/support/screenshot.h"
-#include "tools/window_driver.h" // windowText
+#include "tests/tools/window_driver.h" // windowText
 
 #include <string>
 #include <vector>

@@ -2,9 +2,9 @@
 // The device-registration calls of the Setup API, each device information set
 // held by a small owner.
 
-#include "tools/device_registry.h"
+#include "tests/tools/device_registry.h"
 
-#include "tools/tool_text.h"
+#include "console/tool_text.h"
 
 #include "base/unique_handle.h"
 

@@ -2,7 +2,7 @@
 // Window lookup by caption and process, control description and the posted
 // button, command and close requests.
 
-#include "tools/window_driver.h"
+#include "tests/tools/window_driver.h"
 
 #include <commctrl.h>
 

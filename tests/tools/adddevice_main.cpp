@@ -12,8 +12,8 @@
 // UTF-8 (values escaped as windriver does). Exit codes: 0 done, 2 no device with
 // the ID (query), 3 bad command line, 4 the Setup API failed (error on stderr).
 
-#include "tools/device_registry.h"
-#include "tools/tool_text.h"
+#include "tests/tools/device_registry.h"
+#include "console/tool_text.h"
 
 namespace {
 

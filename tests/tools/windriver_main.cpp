@@ -10,8 +10,8 @@
 // window is still there), 2 no such control (or no focus in the window),
 // 3 bad command line, 4 the window did not answer or the request failed.
 
-#include "tools/tool_text.h"
-#include "tools/window_driver.h"
+#include "console/tool_text.h"
+#include "tests/tools/window_driver.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // tool_text.cpp
 // UTF-8 conversion, value escaping, argument reading and output for the tools.
 
-#include "tools/tool_text.h"
+#include "console/tool_text.h"
 
 std::string toUtf8(const std::wstring& text)
 {

@@ -4,9 +4,9 @@
 // other exception goes back to the debuggee's own handlers), and the debuggee's
 // exit code is taken from its exit event.
 
-#include "tools/debug_capture.h"
+#include "debugout/debug_capture.h"
 
-#include "tools/tool_text.h"
+#include "console/tool_text.h"
 
 #include "base/unique_handle.h"
 

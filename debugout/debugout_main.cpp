@@ -6,8 +6,8 @@
 // own: 124 when the time ran out (the program is terminated), 125 when debugout
 // itself failed (bad options, the program or the file could not be opened).
 
-#include "tools/debug_capture.h"
-#include "tools/tool_text.h"
+#include "debugout/debug_capture.h"
+#include "console/tool_text.h"
 
 #include "base/unique_handle.h"
 
