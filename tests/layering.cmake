@@ -17,19 +17,20 @@ set(allowed_install ui inf base difx_interface)
 set(allowed_app install ui inf base framework res)
 # Beside the product: the stand-in library plays the driver-package library from
 # its interface; the shipped console programs stand on what they share (console),
-# the custom actions on the debugger capture, the benchmark on the INF reader.
+# kvr7ctl also on the INF reader, the custom actions on the debugger capture, the
+# benchmark on the INF reader.
 set(allowed_difxapi base difx_interface)
 set(allowed_console base)
 set(allowed_debugout console base)
-set(allowed_tools console base)
+set(allowed_kvr7ctl debugout console inf base)
 set(allowed_msi_action debugout console base)
 set(allowed_bench inf base)
 # The tests, the test tools among them, may include anything; nothing above
 # includes them.
 set(allowed_tests base framework difx_interface res inf ui install app difxapi console debugout
-    tools msi_action)
+    kvr7ctl msi_action)
 
-set(folders base framework difx_interface res inf ui install app difxapi console debugout tools
+set(folders base framework difx_interface res inf ui install app difxapi console debugout kvr7ctl
     msi_action bench tests)
 
 if(NOT SOURCE_DIR)

@@ -1,10 +1,10 @@
-// package_control.h
+// package.h
 // What kvr7ctl.exe does: finds the staged copies of the driver package in the
 // system INF folder and the devices whose driver comes from them, tells whether
 // one of those waits for a restart, and takes the package back off the system,
 // checking afterwards that nothing of it is left. Every fact goes to standard
 // output as a `key=value` line and to the debugger output; every platform call
-// goes through g_kvr7ctlApi (tools/kvr7ctl_platform.h).
+// goes through g_kvr7ctlApi (kvr7ctl/kvr7ctl_platform.h).
 #pragma once
 
 #include <string>

@@ -1,12 +1,12 @@
-// kvr7ctl_main.cpp
+// main.cpp
 // kvr7ctl.exe: the driver package's state and its removal, for administrators
-// and fleet tools (tools/package_control.h; usage in tools/kvr7ctl_texts.h).
+// and fleet tools (kvr7ctl/package.h; usage in kvr7ctl/kvr7ctl_texts.h).
 
 #include <windows.h>
 
 #include "base/system_library.h"
-#include "tools/package_control.h"
 #include "console/tool_text.h"
+#include "kvr7ctl/package.h"
 
 int main()
 {

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "console/tool_text.h"
+#include "kvr7ctl/kvr7ctl_platform.h"
+#include "kvr7ctl/package.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/temp_folder.h"
-#include "tools/kvr7ctl_platform.h"
-#include "tools/package_control.h"
-#include "console/tool_text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // in newdev.dll of the system folder (base/system_library.h) when first asked
 // for; Windows before 10 1703, and Wine, lack it.
 
-#include "tools/kvr7ctl_platform.h"
+#include "kvr7ctl/kvr7ctl_platform.h"
 
 #include "base/system_library.h"
 

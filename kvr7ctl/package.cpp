@@ -1,11 +1,11 @@
-// package_control.cpp
+// package.cpp
 // kvr7ctl's status and remove commands. A staged copy is a file of the system
 // INF folder named oem<N>.inf (or, as Wine names a first copy, like the
 // package's INF) whose original name, Provider and ClassGuid are the package's.
 // Results start pessimistic: a command ends with success only after its last
 // check.
 
-#include "tools/package_control.h"
+#include "kvr7ctl/package.h"
 
 #include <windows.h>
 
@@ -13,9 +13,9 @@
 
 #include "base/platform_fit.h"
 #include "base/trace.h"
-#include "tools/kvr7ctl_platform.h"
-#include "tools/kvr7ctl_texts.h"
 #include "console/tool_text.h"
+#include "kvr7ctl/kvr7ctl_platform.h"
+#include "kvr7ctl/kvr7ctl_texts.h"
 
 namespace {
 
