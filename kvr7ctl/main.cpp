@@ -1,12 +1,12 @@
 // main.cpp
 // kvr7ctl.exe: the driver package's state and its removal, for administrators
-// and fleet tools (kvr7ctl/package.h; usage in kvr7ctl/kvr7ctl_texts.h).
+// and fleet tools (kvr7ctl/command_line.h; usage in kvr7ctl/kvr7ctl_texts.h).
 
 #include <windows.h>
 
 #include "base/system_library.h"
 #include "console/tool_text.h"
-#include "kvr7ctl/package.h"
+#include "kvr7ctl/command_line.h"
 
 int main()
 {

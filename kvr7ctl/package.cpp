@@ -1,21 +1,14 @@
 // package.cpp
-// kvr7ctl's status and remove commands. A staged copy is a file of the system
-// INF folder named oem<N>.inf (or, as Wine names a first copy, like the
-// package's INF) whose original name, Provider and ClassGuid are the package's.
-// Results start pessimistic: a command ends with success only after its last
-// check.
+// The package's identity, the search for its staged copies and the devices that
+// use them. Whatever cannot be read is left alone, and the trace says why.
 
 #include "kvr7ctl/package.h"
 
-#include <windows.h>
-
 #include <cwchar>
 
-#include "base/platform_fit.h"
 #include "base/trace.h"
-#include "console/tool_text.h"
-#include "kvr7ctl/kvr7ctl_platform.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
+#include "kvr7ctl/report.h"
 
 namespace {
 
@@ -23,81 +16,10 @@ namespace {
 // matches nothing.
 const DWORD FIELD_UNITS = 512;
 
-// What identifies the package, read from its own INF or from a staged copy.
-struct InfIdentity
-{
-    std::wstring provider;
-    std::wstring classGuid;
-    std::wstring models; // the models section of the first [Manufacturer] line
-    std::wstring driverVersion;
-};
-
-struct Package
-{
-    std::wstring infPath;
-    std::wstring fileName;
-    InfIdentity identity;
-};
-
-struct StagedCopy
-{
-    std::wstring name; // the published name, such as oem3.inf
-    std::wstring path;
-    std::wstring driverVersion;
-};
-
-struct PackageDevice
-{
-    SP_DEVINFO_DATA data;
-    std::wstring instanceId;
-    size_t copy; // index into the copies it was found for
-    bool restartPending;
-};
-
-// BUILTIN\Administrators, laid out as a SID with two sub-authorities.
-struct AdministratorsSid
-{
-    BYTE revision;
-    BYTE subAuthorityCount;
-    SID_IDENTIFIER_AUTHORITY authority;
-    DWORD subAuthority[2];
-};
-
-bool same(const std::wstring& a, const std::wstring& b)
-{
-    return _wcsicmp(a.c_str(), b.c_str()) == 0;
-}
-
 std::wstring fileNameOf(const std::wstring& path)
 {
     const size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-void report(const wchar_t* key, const std::wstring& value)
-{
-    printValue(key, value);
-    traceLine(TRACE_REPORT, key, escapeValue(value).c_str());
-}
-
-int finish(int code)
-{
-    report(KEY_RESULT, decimal(code));
-    return code;
-}
-
-int failed(const std::wstring& step, DWORD error, int code = KVR7CTL_FAILED)
-{
-    report(KEY_FAILED_STEP, step);
-    report(KEY_ERROR, decimal(error));
-    return finish(code);
-}
-
-int refused(const wchar_t* text, const wchar_t* step, DWORD error, int code)
-{
-    printError(text);
-    traceLine(L"%s\n", text);
-    return failed(step, error, code);
 }
 
 // Field `index` of the first line of `section` with `key` (any line for null).
@@ -159,10 +81,10 @@ bool originalName(const std::wstring& path, std::wstring* name, DWORD* error)
 // oem<digits>.inf, or the package's own file name.
 bool mayBeCopy(const std::wstring& name, const Package& package)
 {
-    if (same(name, package.fileName))
+    if (sameText(name, package.fileName))
         return true;
     if (name.size() < 8 || _wcsnicmp(name.c_str(), L"oem", 3) != 0 ||
-        !same(name.substr(name.size() - 4), L".inf"))
+        !sameText(name.substr(name.size() - 4), L".inf"))
         return false;
     for (size_t i = 3; i < name.size() - 4; ++i)
         if (name[i] < L'0' || name[i] > L'9')
@@ -183,15 +105,83 @@ bool isCopyOf(const Package& package, StagedCopy* copy)
         traceLine(TRACE_UNREADABLE, copy->name.c_str(), error);
         return false;
     }
-    const bool named = same(original, package.fileName);
+    const bool named = sameText(original, package.fileName);
     const bool unrecorded =
-        same(original, copy->name) && same(found.models, package.identity.models);
-    const bool ours = (named || unrecorded) && same(found.provider, package.identity.provider) &&
-                      same(found.classGuid, package.identity.classGuid);
+        sameText(original, copy->name) && sameText(found.models, package.identity.models);
+    const bool ours = (named || unrecorded) &&
+                      sameText(found.provider, package.identity.provider) &&
+                      sameText(found.classGuid, package.identity.classGuid);
     traceLine(TRACE_CANDIDATE, copy->name.c_str(), original.c_str(), found.provider.c_str(),
               found.classGuid.c_str(), found.models.c_str(), ours ? TRACE_OURS : TRACE_NOT_OURS);
     copy->driverVersion = found.driverVersion;
     return ours;
+}
+
+// The InfPath value of the device's driver key; empty without a driver.
+std::wstring driverInfName(HDEVINFO set, SP_DEVINFO_DATA* device)
+{
+    UniqueDriverKey key(g_kvr7ctlApi.SetupDiOpenDevRegKey(set, device, DICS_FLAG_GLOBAL, 0,
+                                                          DIREG_DRV, KEY_QUERY_VALUE));
+    if (!key.valid())
+        return std::wstring();
+    wchar_t value[MAX_PATH + 1] = {};
+    DWORD size = MAX_PATH * sizeof(wchar_t);
+    DWORD type = 0;
+    if (g_kvr7ctlApi.RegQueryValueExW(key.get(), L"InfPath", nullptr, &type,
+                                      reinterpret_cast<LPBYTE>(value), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::wstring();
+    value[size / sizeof(wchar_t)] = L'\0';
+    return value;
+}
+
+bool restartPending(const PackageDevice& device, const std::wstring& copyName)
+{
+    ULONG status = 0;
+    ULONG problem = 0;
+    const CONFIGRET answer =
+        g_kvr7ctlApi.CM_Get_DevNode_Status(&status, &problem, device.data.DevInst, 0);
+    traceLine(TRACE_DEVICE_STATE, device.instanceId.c_str(), copyName.c_str(), status, problem,
+              answer);
+    return answer == CR_SUCCESS && ((status & DN_NEED_RESTART) ||
+                                    ((status & DN_HAS_PROBLEM) && problem == CM_PROB_NEED_RESTART));
+}
+
+} // namespace
+
+bool sameText(const std::wstring& a, const std::wstring& b)
+{
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package* package)
+{
+    if (inf.empty())
+    {
+        if (ownFolder.empty())
+            return reportFailure(STEP_PACKAGE, ERROR_PATH_NOT_FOUND);
+        package->infPath = ownFolder + L"\\" KVR7CTL_DEFAULT_INF;
+    }
+    else
+    {
+        // A bare name would be looked for in the system INF folder.
+        wchar_t full[MAX_PATH] = {};
+        const DWORD length = GetFullPathNameW(inf.c_str(), MAX_PATH, full, nullptr);
+        if (length == 0 || length >= MAX_PATH)
+            return reportFailure(STEP_PACKAGE,
+                                 length ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
+        package->infPath = full;
+    }
+    package->fileName = fileNameOf(package->infPath);
+    report(KEY_INF, package->infPath);
+    DWORD error = 0;
+    if (!readIdentity(package->infPath, &package->identity, &error))
+        return reportFailure(STEP_PACKAGE, error);
+    traceLine(TRACE_PACKAGE, package->fileName.c_str(), package->identity.provider.c_str(),
+              package->identity.classGuid.c_str(), package->identity.models.c_str());
+    if (package->identity.provider.empty() || package->identity.classGuid.empty())
+        return reportFailure(STEP_PACKAGE, ERROR_INVALID_DATA);
+    return KVR7CTL_DONE;
 }
 
 bool findCopies(const Package& package, std::vector<StagedCopy>* copies, DWORD* error)
@@ -226,37 +216,6 @@ bool findCopies(const Package& package, std::vector<StagedCopy>* copies, DWORD* 
     return *error == ERROR_NO_MORE_FILES;
 }
 
-// The InfPath value of the device's driver key; empty without a driver.
-std::wstring driverInfName(HDEVINFO set, SP_DEVINFO_DATA* device)
-{
-    UniqueDriverKey key(g_kvr7ctlApi.SetupDiOpenDevRegKey(set, device, DICS_FLAG_GLOBAL, 0,
-                                                          DIREG_DRV, KEY_QUERY_VALUE));
-    if (!key.valid())
-        return std::wstring();
-    wchar_t value[MAX_PATH + 1] = {};
-    DWORD size = MAX_PATH * sizeof(wchar_t);
-    DWORD type = 0;
-    if (g_kvr7ctlApi.RegQueryValueExW(key.get(), L"InfPath", nullptr, &type,
-                                      reinterpret_cast<LPBYTE>(value), &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::wstring();
-    value[size / sizeof(wchar_t)] = L'\0';
-    return value;
-}
-
-bool restartPending(const PackageDevice& device, const std::wstring& copyName)
-{
-    ULONG status = 0;
-    ULONG problem = 0;
-    const CONFIGRET answer =
-        g_kvr7ctlApi.CM_Get_DevNode_Status(&status, &problem, device.data.DevInst, 0);
-    traceLine(TRACE_DEVICE_STATE, device.instanceId.c_str(), copyName.c_str(), status, problem,
-              answer);
-    return answer == CR_SUCCESS && ((status & DN_NEED_RESTART) ||
-                                    ((status & DN_HAS_PROBLEM) && problem == CM_PROB_NEED_RESTART));
-}
-
-// Every device, present or not, whose driver comes from one of the copies.
 bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
                  std::vector<PackageDevice>* devices, DWORD* error)
 {
@@ -278,7 +237,7 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
         }
         const std::wstring infName = driverInfName(set->get(), &device.data);
         for (device.copy = 0; device.copy < copies.size(); ++device.copy)
-            if (!infName.empty() && same(infName, copies[device.copy].name))
+            if (!infName.empty() && sameText(infName, copies[device.copy].name))
                 break;
         if (device.copy == copies.size())
             continue;
@@ -289,233 +248,4 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
         device.restartPending = restartPending(device, copies[device.copy].name);
         devices->push_back(device);
     }
-}
-
-int status(const Package& package)
-{
-    std::vector<StagedCopy> copies;
-    UniqueDeviceSet set;
-    std::vector<PackageDevice> devices;
-    DWORD error = 0;
-    if (!findCopies(package, &copies, &error))
-        return failed(STEP_SEARCH, error);
-    if (!copies.empty() && !findDevices(copies, &set, &devices, &error))
-        return failed(STEP_DEVICES, error);
-
-    bool restart = false;
-    for (size_t copy = 0; copy < copies.size(); ++copy)
-    {
-        report(KEY_COPY, copies[copy].name);
-        report(KEY_DRIVER_VERSION, copies[copy].driverVersion);
-        for (const PackageDevice& device : devices)
-        {
-            if (device.copy != copy)
-                continue;
-            report(KEY_DEVICE, device.instanceId);
-            report(KEY_DEVICE_RESTART, device.restartPending ? L"1" : L"0");
-            restart = restart || device.restartPending;
-        }
-    }
-    report(KEY_COPIES, decimal(static_cast<long long>(copies.size())));
-    report(KEY_DEVICES, decimal(static_cast<long long>(devices.size())));
-    report(KEY_RESTART_NEEDED, restart ? L"1" : L"0");
-    if (copies.empty())
-        return finish(KVR7CTL_NOT_STAGED);
-    return finish(restart ? KVR7CTL_RESTART : KVR7CTL_DONE);
-}
-
-void traceCall(const wchar_t* step, const std::wstring& what, BOOL done, DWORD error, bool restart)
-{
-    traceLine(TRACE_CALL, step, what.c_str(), done ? TRACE_CALL_DONE : TRACE_CALL_FAILED,
-              done ? 0UL : error, restart ? 1 : 0);
-}
-
-// Where DiUninstallDriverW is missing: each device that uses a copy goes, then
-// the copy itself (forced only when asked: the Setup API then deletes a copy
-// that other devices still name).
-int removeOneByOne(const std::vector<StagedCopy>& copies, bool force, bool* restart)
-{
-    report(KEY_METHOD, METHOD_REMOVE_DEVICES);
-    UniqueDeviceSet set;
-    std::vector<PackageDevice> devices;
-    DWORD error = 0;
-    if (!findDevices(copies, &set, &devices, &error))
-        return failed(STEP_DEVICES, error);
-    for (PackageDevice& device : devices)
-    {
-        const BOOL removed =
-            g_kvr7ctlApi.SetupDiCallClassInstaller(DIF_REMOVE, set.get(), &device.data);
-        error = GetLastError();
-        SP_DEVINSTALL_PARAMS_W params = {};
-        params.cbSize = sizeof(params);
-        const bool due =
-            removed &&
-            g_kvr7ctlApi.SetupDiGetDeviceInstallParamsW(set.get(), &device.data, &params) &&
-            (params.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0;
-        traceCall(STEP_REMOVE_DEVICE, device.instanceId, removed, error, due);
-        if (!removed)
-            return failed(STEP_REMOVE_DEVICE + device.instanceId, error);
-        *restart = *restart || due;
-        report(KEY_REMOVED_DEVICE, device.instanceId);
-    }
-    for (const StagedCopy& copy : copies)
-    {
-        const BOOL removed = g_kvr7ctlApi.SetupUninstallOEMInfW(
-            copy.name.c_str(), force ? SUOI_FORCEDELETE : 0, nullptr);
-        error = GetLastError();
-        traceCall(STEP_UNINSTALL_INF, copy.name, removed, error, false);
-        if (!removed)
-            return failed(STEP_UNINSTALL_INF + copy.name, error);
-        report(KEY_UNINSTALLED, copy.name);
-    }
-    return KVR7CTL_DONE;
-}
-
-int uninstallEach(DiUninstallDriverWFn uninstall, const std::vector<StagedCopy>& copies,
-                  bool* restart)
-{
-    report(KEY_METHOD, METHOD_UNINSTALL_DRIVER);
-    for (const StagedCopy& copy : copies)
-    {
-        BOOL due = FALSE;
-        const BOOL removed = uninstall(nullptr, copy.path.c_str(), 0, &due);
-        const DWORD error = GetLastError();
-        traceCall(STEP_UNINSTALL_DRIVER, copy.name, removed, error, due != FALSE);
-        if (!removed)
-            return failed(STEP_UNINSTALL_DRIVER + copy.name, error);
-        *restart = *restart || due;
-        report(KEY_UNINSTALLED, copy.name);
-    }
-    return KVR7CTL_DONE;
-}
-
-int remove(const Package& package, bool force)
-{
-    static const AdministratorsSid ADMINISTRATORS = {
-        SID_REVISION,
-        2,
-        SECURITY_NT_AUTHORITY,
-        {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}};
-    BOOL administrator = FALSE;
-    if (!g_kvr7ctlApi.CheckTokenMembership(nullptr, const_cast<AdministratorsSid*>(&ADMINISTRATORS),
-                                           &administrator))
-        return failed(STEP_ADMIN, GetLastError());
-    if (!administrator)
-        // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
-        return refused(TEXT_CTL_NOT_ADMIN, STEP_ADMIN, KVR7CTL_NOT_ADMIN, KVR7CTL_NOT_ADMIN);
-
-    const DWORD waited = g_kvr7ctlApi.CMP_WaitNoPendingInstallEvents(PENDING_INSTALLS_WAIT_MS);
-    const DWORD waitError = GetLastError();
-    traceLine(TRACE_WAIT, PENDING_INSTALLS_WAIT_MS, waited);
-    if (waited == WAIT_TIMEOUT)
-        return failed(STEP_WAIT, ERROR_INSTALL_ALREADY_RUNNING, KVR7CTL_BUSY);
-    if (waited != WAIT_OBJECT_0)
-        return failed(STEP_WAIT, waitError);
-
-    std::vector<StagedCopy> copies;
-    DWORD error = 0;
-    if (!findCopies(package, &copies, &error))
-        return failed(STEP_SEARCH, error);
-    for (const StagedCopy& copy : copies)
-    {
-        report(KEY_COPY, copy.name);
-        report(KEY_DRIVER_VERSION, copy.driverVersion);
-    }
-    bool restart = false;
-    if (!copies.empty())
-    {
-        const DiUninstallDriverWFn uninstall = g_kvr7ctlApi.lookUpDiUninstallDriverW();
-        traceLine(TRACE_LOOKUP, uninstall ? TRACE_LOOKUP_FOUND : TRACE_LOOKUP_MISSING,
-                  uninstall ? 0UL : GetLastError());
-        const int result = uninstall ? uninstallEach(uninstall, copies, &restart)
-                                     : removeOneByOne(copies, force, &restart);
-        if (result != KVR7CTL_DONE)
-            return result;
-    }
-
-    // Every call may have answered TRUE and still left a copy (Wine's
-    // SetupUninstallOEMInfW without SUOI_FORCEDELETE deletes nothing): only a
-    // second search tells.
-    std::vector<StagedCopy> left;
-    if (!findCopies(package, &left, &error))
-        return failed(STEP_SEARCH, error);
-    traceLine(TRACE_VERIFY, static_cast<unsigned long>(left.size()));
-    if (!left.empty())
-        return failed(STEP_STILL_STAGED + left.front().name, ERROR_FILE_EXISTS);
-    if (!copies.empty())
-    {
-        UniqueDeviceSet set;
-        std::vector<PackageDevice> devices;
-        if (!findDevices(copies, &set, &devices, &error))
-            return failed(STEP_DEVICES, error);
-        if (!devices.empty())
-            return failed(STEP_STILL_USED + devices.front().instanceId, ERROR_DEVICE_IN_USE);
-    }
-    report(KEY_RESTART_NEEDED, restart ? L"1" : L"0");
-    return finish(restart ? KVR7CTL_RESTART : KVR7CTL_DONE);
-}
-
-int usage()
-{
-    printError(TEXT_CTL_USAGE);
-    return finish(KVR7CTL_BAD_COMMAND);
-}
-
-} // namespace
-
-int runKvr7ctl(const std::vector<std::wstring>& args, const std::wstring& ownFolder)
-{
-    const PlatformFit fit = judgePlatform();
-    if (fit != PLATFORM_FITS)
-        return refused(fit == PLATFORM_WOW64 ? TEXT_CTL_WOW64 : TEXT_CTL_TOO_OLD, STEP_PLATFORM,
-                       fit == PLATFORM_WOW64 ? ERROR_EXE_MACHINE_TYPE_MISMATCH
-                                             : ERROR_OLD_WIN_VERSION,
-                       KVR7CTL_FAILED);
-
-    if (args.size() < 2)
-        return usage();
-    const bool removing = same(args[1], L"remove");
-    if (!removing && !same(args[1], L"status"))
-        return usage();
-    size_t next = 2;
-    const bool force = removing && next < args.size() && same(args[next], L"-force");
-    if (force)
-        ++next;
-    std::wstring inf;
-    if (next < args.size())
-    {
-        inf = args[next++];
-        if (inf.empty() || inf[0] == L'-')
-            return usage();
-    }
-    if (next != args.size())
-        return usage();
-    traceLine(TRACE_COMMAND, args[1].c_str(), inf.c_str(), force ? 1 : 0);
-
-    Package package;
-    if (inf.empty())
-    {
-        if (ownFolder.empty())
-            return failed(STEP_PACKAGE, ERROR_PATH_NOT_FOUND);
-        package.infPath = ownFolder + L"\\" KVR7CTL_DEFAULT_INF;
-    }
-    else
-    {
-        // A bare name would be looked for in the system INF folder.
-        wchar_t full[MAX_PATH] = {};
-        const DWORD length = GetFullPathNameW(inf.c_str(), MAX_PATH, full, nullptr);
-        if (length == 0 || length >= MAX_PATH)
-            return failed(STEP_PACKAGE, length ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
-        package.infPath = full;
-    }
-    package.fileName = fileNameOf(package.infPath);
-    report(KEY_INF, package.infPath);
-    DWORD error = 0;
-    if (!readIdentity(package.infPath, &package.identity, &error))
-        return failed(STEP_PACKAGE, error);
-    traceLine(TRACE_PACKAGE, package.fileName.c_str(), package.identity.provider.c_str(),
-              package.identity.classGuid.c_str(), package.identity.models.c_str());
-    if (package.identity.provider.empty() || package.identity.classGuid.empty())
-        return failed(STEP_PACKAGE, ERROR_INVALID_DATA);
-    return removing ? remove(package, force) : status(package);
 }

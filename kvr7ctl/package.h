@@ -1,32 +1,66 @@
 // package.h
-// What kvr7ctl.exe does: finds the staged copies of the driver package in the
-// system INF folder and the devices whose driver comes from them, tells whether
-// one of those waits for a restart, and takes the package back off the system,
-// checking afterwards that nothing of it is left. Every fact goes to standard
-// output as a `key=value` line and to the debugger output; every platform call
-// goes through g_kvr7ctlApi (kvr7ctl/kvr7ctl_platform.h).
+// What status and remove share: the package's identity, read from its own INF
+// or from a staged copy; the search of the system INF folder for the staged
+// copies of the package; and the devices whose driver comes from those copies.
+// A staged copy is a file of the system INF folder named oem<N>.inf (or, as Wine
+// names a first copy, like the package's INF) whose original name, Provider and
+// ClassGuid are the package's. Every platform call goes through g_kvr7ctlApi
+// (kvr7ctl/kvr7ctl_platform.h).
 #pragma once
+
+#include <windows.h>
+
+#include <setupapi.h>
 
 #include <string>
 #include <vector>
 
-// The exit codes, Windows Installer's numbers where one fits, so that fleet
-// tools read them as they read an installer's.
-enum Kvr7ctlExitCode
+#include "kvr7ctl/kvr7ctl_platform.h"
+
+// What identifies the package, read from its own INF or from a staged copy.
+struct InfIdentity
 {
-    KVR7CTL_DONE = 0,         // status: at least one copy staged; remove: nothing left
-    KVR7CTL_NOT_STAGED = 1,   // status: no copy staged
-    KVR7CTL_BAD_COMMAND = 87, // the command line is wrong
-    KVR7CTL_NOT_ADMIN = 740,  // remove without administrator rights
-    KVR7CTL_FAILED = 1603,    // a step failed (the report names it and its error)
-    KVR7CTL_BUSY = 1618,      // remove: other device installations did not finish in time
-    KVR7CTL_RESTART = 3010,   // status: a device waits for a restart; remove: done, restart due
+    std::wstring provider;
+    std::wstring classGuid;
+    std::wstring models; // the models section of the first [Manufacturer] line
+    std::wstring driverVersion;
 };
 
-// How long remove waits for other device installations to finish.
-const unsigned long PENDING_INSTALLS_WAIT_MS = 60000;
+struct Package
+{
+    std::wstring infPath;
+    std::wstring fileName;
+    InfIdentity identity;
+};
 
-// Runs one command line (`args[0]` is the program); without an INF argument the
-// package is KVR7CTL_DEFAULT_INF in `ownFolder` (none when that is empty).
-// Gives the exit code.
-int runKvr7ctl(const std::vector<std::wstring>& args, const std::wstring& ownFolder);
+struct StagedCopy
+{
+    std::wstring name; // the published name, such as oem3.inf
+    std::wstring path;
+    std::wstring driverVersion;
+};
+
+struct PackageDevice
+{
+    SP_DEVINFO_DATA data;
+    std::wstring instanceId;
+    size_t copy; // index into the copies it was found for
+    bool restartPending;
+};
+
+// Names, IDs and verbs compare without regard to case.
+bool sameText(const std::wstring& a, const std::wstring& b);
+
+// The package of `inf` (a path as typed; a relative one is taken from the
+// current folder), or KVR7CTL_DEFAULT_INF in `ownFolder` when `inf` is empty.
+// Reports `inf=` and gives KVR7CTL_DONE with the package read; otherwise the
+// report is ended and its exit code given.
+int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package* package);
+
+// Every staged copy of the package in the system INF folder.
+bool findCopies(const Package& package, std::vector<StagedCopy>* copies, DWORD* error);
+
+// Every device, present or not, whose driver comes from one of the copies, in
+// the device set `set` (which the devices' data refer to).
+bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
+                 std::vector<PackageDevice>* devices, DWORD* error);

@@ -14,7 +14,7 @@
 
 #include "console/tool_text.h"
 #include "kvr7ctl/kvr7ctl_platform.h"
-#include "kvr7ctl/package.h"
+#include "kvr7ctl/command_line.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/temp_folder.h"
 

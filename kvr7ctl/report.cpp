@@ -1,0 +1,34 @@
+// report.cpp
+// The report's lines, each written to standard output and traced.
+
+#include "kvr7ctl/report.h"
+
+#include "base/trace.h"
+#include "console/tool_text.h"
+#include "kvr7ctl/kvr7ctl_texts.h"
+
+void report(const wchar_t* key, const std::wstring& value)
+{
+    printValue(key, value);
+    traceLine(TRACE_REPORT, key, escapeValue(value).c_str());
+}
+
+int finishReport(int code)
+{
+    report(KEY_RESULT, decimal(code));
+    return code;
+}
+
+int reportFailure(const std::wstring& step, DWORD error, int code)
+{
+    report(KEY_FAILED_STEP, step);
+    report(KEY_ERROR, decimal(error));
+    return finishReport(code);
+}
+
+int reportRefusal(const wchar_t* text, const wchar_t* step, DWORD error, int code)
+{
+    printError(text);
+    traceLine(L"%s\n", text);
+    return reportFailure(step, error, code);
+}

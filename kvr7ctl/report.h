@@ -1,0 +1,23 @@
+// report.h
+// kvr7ctl's report: every fact as a `key=value` line on standard output and the
+// same line in the debugger output; the last line is `result=` with the exit
+// code, and a failure names its step and the Win32 error before it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "kvr7ctl/exit_codes.h"
+
+// One `key=value` line, the value escaped, to standard output and the trace.
+void report(const wchar_t* key, const std::wstring& value);
+
+// Ends the report with `result=code`; gives the code.
+int finishReport(int code);
+
+// Ends the report with the failed step, the error and `result=code`.
+int reportFailure(const std::wstring& step, DWORD error, int code = KVR7CTL_FAILED);
+
+// Says `text` on standard error and in the trace, then ends as reportFailure.
+int reportRefusal(const wchar_t* text, const wchar_t* step, DWORD error, int code);
