@@ -1,7 +1,7 @@
 // control_ids.h
 // The control IDs of the setup window. Tools and scripts outside the program
 // read and press the controls by these numbers (windriver.exe, see
-// tools/README.md), so they are part of the program's interface and stay as
+// tests/tools/README.md), so they are part of the program's interface and stay as
 // they are.
 #pragma once
 

@@ -15,7 +15,7 @@ const DWORD CHILD_WAIT_MS = 20000;
 // `path` in double quotes, for a command line.
 std::wstring quoted(const std::wstring& path);
 
-// tools_fixture.exe's command line for `mode` (tools/tools_fixture.cpp) and `exitCode`.
+// tools_fixture.exe's command line for `mode` (tests/tools/tools_fixture.cpp) and `exitCode`.
 std::wstring fixtureCommand(const wchar_t* mode, int exitCode);
 
 // `name` in the system's temporary folder.
