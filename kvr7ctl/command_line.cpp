@@ -56,5 +56,5 @@ int runKvr7ctl(const std::vector<std::wstring>& args, const std::wstring& ownFol
     const int read = readPackage(inf, ownFolder, &package);
     if (read != KVR7CTL_DONE)
         return read;
-    return removing ? remove(package, force) : status(package);
+    return removing ? removePackage(package, force) : reportStatus(package);
 }

@@ -173,7 +173,7 @@ int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package*
         package->infPath = full;
     }
     package->fileName = fileNameOf(package->infPath);
-    report(KEY_INF, package->infPath);
+    report(REPORT_INF, package->infPath);
     DWORD error = 0;
     if (!readIdentity(package->infPath, &package->identity, &error))
         return reportFailure(STEP_PACKAGE, error);

@@ -31,7 +31,7 @@ void traceCall(const wchar_t* step, const std::wstring& what, BOOL done, DWORD e
 // that other devices still name).
 int removeOneByOne(const std::vector<StagedCopy>& copies, bool force, bool* restart)
 {
-    report(KEY_METHOD, METHOD_REMOVE_DEVICES);
+    report(REPORT_METHOD, REMOVAL_REMOVE_DEVICES);
     UniqueDeviceSet set;
     std::vector<PackageDevice> devices;
     DWORD error = 0;
@@ -52,7 +52,7 @@ int removeOneByOne(const std::vector<StagedCopy>& copies, bool force, bool* rest
         if (!removed)
             return reportFailure(STEP_REMOVE_DEVICE + device.instanceId, error);
         *restart = *restart || due;
-        report(KEY_REMOVED_DEVICE, device.instanceId);
+        report(REPORT_REMOVED_DEVICE, device.instanceId);
     }
     for (const StagedCopy& copy : copies)
     {
@@ -62,7 +62,7 @@ int removeOneByOne(const std::vector<StagedCopy>& copies, bool force, bool* rest
         traceCall(STEP_UNINSTALL_INF, copy.name, removed, error, false);
         if (!removed)
             return reportFailure(STEP_UNINSTALL_INF + copy.name, error);
-        report(KEY_UNINSTALLED, copy.name);
+        report(REPORT_UNINSTALLED, copy.name);
     }
     return KVR7CTL_DONE;
 }
@@ -70,7 +70,7 @@ int removeOneByOne(const std::vector<StagedCopy>& copies, bool force, bool* rest
 int uninstallEach(DiUninstallDriverWFn uninstall, const std::vector<StagedCopy>& copies,
                   bool* restart)
 {
-    report(KEY_METHOD, METHOD_UNINSTALL_DRIVER);
+    report(REPORT_METHOD, REMOVAL_UNINSTALL_DRIVER);
     for (const StagedCopy& copy : copies)
     {
         BOOL due = FALSE;
@@ -80,14 +80,14 @@ int uninstallEach(DiUninstallDriverWFn uninstall, const std::vector<StagedCopy>&
         if (!removed)
             return reportFailure(STEP_UNINSTALL_DRIVER + copy.name, error);
         *restart = *restart || due;
-        report(KEY_UNINSTALLED, copy.name);
+        report(REPORT_UNINSTALLED, copy.name);
     }
     return KVR7CTL_DONE;
 }
 
 } // namespace
 
-int remove(const Package& package, bool force)
+int removePackage(const Package& package, bool force)
 {
     static const AdministratorsSid ADMINISTRATORS = {
         SID_REVISION,
@@ -116,8 +116,8 @@ int remove(const Package& package, bool force)
         return reportFailure(STEP_SEARCH, error);
     for (const StagedCopy& copy : copies)
     {
-        report(KEY_COPY, copy.name);
-        report(KEY_DRIVER_VERSION, copy.driverVersion);
+        report(REPORT_COPY, copy.name);
+        report(REPORT_DRIVER_VERSION, copy.driverVersion);
     }
     bool restart = false;
     if (!copies.empty())
@@ -149,6 +149,6 @@ int remove(const Package& package, bool force)
         if (!devices.empty())
             return reportFailure(STEP_STILL_USED + devices.front().instanceId, ERROR_DEVICE_IN_USE);
     }
-    report(KEY_RESTART_NEEDED, restart ? L"1" : L"0");
+    report(REPORT_RESTART_NEEDED, restart ? L"1" : L"0");
     return finishReport(restart ? KVR7CTL_RESTART : KVR7CTL_DONE);
 }

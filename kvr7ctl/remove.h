@@ -12,4 +12,4 @@
 // How long remove waits for other device installations to finish.
 const unsigned long PENDING_INSTALLS_WAIT_MS = 60000;
 
-int remove(const Package& package, bool force);
+int removePackage(const Package& package, bool force);

@@ -15,14 +15,14 @@ void report(const wchar_t* key, const std::wstring& value)
 
 int finishReport(int code)
 {
-    report(KEY_RESULT, decimal(code));
+    report(REPORT_RESULT, decimal(code));
     return code;
 }
 
 int reportFailure(const std::wstring& step, DWORD error, int code)
 {
-    report(KEY_FAILED_STEP, step);
-    report(KEY_ERROR, decimal(error));
+    report(REPORT_FAILED_STEP, step);
+    report(REPORT_WIN32_ERROR, decimal(error));
     return finishReport(code);
 }
 

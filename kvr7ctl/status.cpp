@@ -8,7 +8,7 @@
 #include "kvr7ctl/kvr7ctl_texts.h"
 #include "kvr7ctl/report.h"
 
-int status(const Package& package)
+int reportStatus(const Package& package)
 {
     std::vector<StagedCopy> copies;
     UniqueDeviceSet set;
@@ -22,20 +22,20 @@ int status(const Package& package)
     bool restart = false;
     for (size_t copy = 0; copy < copies.size(); ++copy)
     {
-        report(KEY_COPY, copies[copy].name);
-        report(KEY_DRIVER_VERSION, copies[copy].driverVersion);
+        report(REPORT_COPY, copies[copy].name);
+        report(REPORT_DRIVER_VERSION, copies[copy].driverVersion);
         for (const PackageDevice& device : devices)
         {
             if (device.copy != copy)
                 continue;
-            report(KEY_DEVICE, device.instanceId);
-            report(KEY_DEVICE_RESTART, device.restartPending ? L"1" : L"0");
+            report(REPORT_DEVICE, device.instanceId);
+            report(REPORT_DEVICE_RESTART, device.restartPending ? L"1" : L"0");
             restart = restart || device.restartPending;
         }
     }
-    report(KEY_COPIES, decimal(static_cast<long long>(copies.size())));
-    report(KEY_DEVICES, decimal(static_cast<long long>(devices.size())));
-    report(KEY_RESTART_NEEDED, restart ? L"1" : L"0");
+    report(REPORT_COPIES, decimal(static_cast<long long>(copies.size())));
+    report(REPORT_DEVICES, decimal(static_cast<long long>(devices.size())));
+    report(REPORT_RESTART_NEEDED, restart ? L"1" : L"0");
     if (copies.empty())
         return finishReport(KVR7CTL_NOT_STAGED);
     return finishReport(restart ? KVR7CTL_RESTART : KVR7CTL_DONE);

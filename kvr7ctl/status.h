@@ -7,4 +7,4 @@
 
 #include "kvr7ctl/package.h"
 
-int status(const Package& package);
+int reportStatus(const Package& package);

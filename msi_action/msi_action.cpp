@@ -23,6 +23,7 @@
 #include "base/wformat.h"
 #include "msi_action/msi_action_texts.h"
 #include "debugout/debug_capture.h"
+#include "kvr7ctl/exit_codes.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ const wchar_t PROGRAM_NAME[] = L"install64.exe";
 #else
 const wchar_t PROGRAM_NAME[] = L"install.exe";
 #endif
-const wchar_t CONTROL_NAME[] = L"kvr7ctl.exe";
+const wchar_t KVR7CTL_PROGRAM_NAME[] = L"kvr7ctl.exe";
 
 // As deploy.cmd allows: the driver update can wait on Windows Update.
 const DWORD RUN_TIMEOUT_MINUTES = 30;
@@ -40,8 +41,6 @@ const DWORD PROGRAM_NO_HARDWARE = 4;
 const DWORD PROGRAM_ALREADY_STAGED = 105;
 const DWORD PROGRAM_PREINSTALL_FIRST = 100;
 const DWORD PROGRAM_PREINSTALL_LAST = 123;
-const DWORD CONTROL_NOTHING_STAGED = 1;
-const DWORD CONTROL_RESTART_NEEDED = ERROR_SUCCESS_REBOOT_REQUIRED; // 3010
 
 struct MsiHandleTraits
 {
@@ -64,10 +63,10 @@ const CodeMeaning PROGRAM_MEANINGS[] = {
     {9, MSI_TEXT_PROGRAM_9}, {105, MSI_TEXT_PROGRAM_105},
 };
 
-const CodeMeaning CONTROL_MEANINGS[] = {
-    {0, MSI_TEXT_CTL_0},       {1, MSI_TEXT_CTL_1},       {87, MSI_TEXT_CTL_87},
-    {740, MSI_TEXT_CTL_740},   {1603, MSI_TEXT_CTL_1603}, {1618, MSI_TEXT_CTL_1618},
-    {3010, MSI_TEXT_CTL_3010},
+const CodeMeaning KVR7CTL_MEANINGS[] = {
+    {0, MSI_TEXT_KVR7CTL_0},       {1, MSI_TEXT_KVR7CTL_1},       {87, MSI_TEXT_KVR7CTL_87},
+    {740, MSI_TEXT_KVR7CTL_740},   {1603, MSI_TEXT_KVR7CTL_1603}, {1618, MSI_TEXT_KVR7CTL_1618},
+    {3010, MSI_TEXT_KVR7CTL_3010},
 };
 
 template <size_t N> const wchar_t* meaningOf(const CodeMeaning (&table)[N], DWORD code)
@@ -218,14 +217,14 @@ bool installDriver(MSIHANDLE session, const std::wstring& folder, bool stageOnly
 
 // Runs kvr7ctl.exe with `arguments`; 3010 asks the Installer for a restart at
 // the end. True when the code is 0, 3010 or one of `alsoFine`.
-bool runControl(MSIHANDLE session, const std::wstring& folder, const wchar_t* arguments,
-                DWORD alsoFine)
+bool runKvr7ctlProgram(MSIHANDLE session, const std::wstring& folder, const wchar_t* arguments,
+                       DWORD alsoFine)
 {
     DWORD code = 0;
-    if (!runTraced(session, folder, CONTROL_NAME, arguments, &code))
+    if (!runTraced(session, folder, KVR7CTL_PROGRAM_NAME, arguments, &code))
         return false;
-    logExit(session, CONTROL_NAME, code, meaningOf(CONTROL_MEANINGS, code));
-    if (code == CONTROL_RESTART_NEEDED)
+    logExit(session, KVR7CTL_PROGRAM_NAME, code, meaningOf(KVR7CTL_MEANINGS, code));
+    if (code == KVR7CTL_RESTART)
     {
         logText(session, MSI_TEXT_RESTART);
         MsiSetMode(session, MSIRUNMODE_REBOOTATEND, TRUE);
@@ -244,7 +243,7 @@ extern "C" UINT __stdcall InstallDriver(MSIHANDLE session)
     std::wstring folder;
     bool stageOnly = false;
     if (readActionData(session, &folder, &stageOnly) && installDriver(session, folder, stageOnly) &&
-        runControl(session, folder, L"status", CONTROL_NOTHING_STAGED))
+        runKvr7ctlProgram(session, folder, L"status", KVR7CTL_NOT_STAGED))
         result = ERROR_SUCCESS;
     if (result != ERROR_SUCCESS)
         logText(session, MSI_TEXT_INSTALL_FAILED);
@@ -261,7 +260,7 @@ extern "C" UINT __stdcall RemoveDriver(MSIHANDLE session)
     std::wstring folder;
     bool unused = false;
     if (readActionData(session, &folder, &unused) &&
-        runControl(session, folder, L"remove -force", ERROR_SUCCESS))
+        runKvr7ctlProgram(session, folder, L"remove -force", KVR7CTL_DONE))
         result = ERROR_SUCCESS;
     logText(session, result == ERROR_SUCCESS ? MSI_TEXT_REMOVED : MSI_TEXT_REMOVE_FAILED);
     return result;

@@ -38,12 +38,12 @@
 #define MSI_TEXT_PROGRAM_PREINSTALL L"error in pre-installation (the trace above names it)"
 
 // Meanings of kvr7ctl.exe's exit codes (status and remove).
-#define MSI_TEXT_CTL_0 L"the driver package is staged, or nothing of it is left"
-#define MSI_TEXT_CTL_1 L"no copy of the driver package is staged"
-#define MSI_TEXT_CTL_87 L"bad command line"
-#define MSI_TEXT_CTL_740 L"administrator rights are needed"
-#define MSI_TEXT_CTL_1603 L"failed (the trace above names the step)"
-#define MSI_TEXT_CTL_1618 L"another device installation is still under way"
-#define MSI_TEXT_CTL_3010 L"a restart is needed"
+#define MSI_TEXT_KVR7CTL_0 L"the driver package is staged, or nothing of it is left"
+#define MSI_TEXT_KVR7CTL_1 L"no copy of the driver package is staged"
+#define MSI_TEXT_KVR7CTL_87 L"bad command line"
+#define MSI_TEXT_KVR7CTL_740 L"administrator rights are needed"
+#define MSI_TEXT_KVR7CTL_1603 L"failed (the trace above names the step)"
+#define MSI_TEXT_KVR7CTL_1618 L"another device installation is still under way"
+#define MSI_TEXT_KVR7CTL_3010 L"a restart is needed"
 
 #define MSI_TEXT_UNKNOWN_CODE L"a code this package does not know"

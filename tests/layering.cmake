@@ -17,13 +17,13 @@ set(allowed_install ui inf base difx_interface)
 set(allowed_app install ui inf base framework res)
 # Beside the product: the stand-in library plays the driver-package library from
 # its interface; the shipped console programs stand on what they share (console),
-# kvr7ctl also on the INF reader, the custom actions on the debugger capture, the
-# benchmark on the INF reader.
+# kvr7ctl also on the INF reader, the custom actions on the debugger capture and
+# kvr7ctl's exit codes, the benchmark on the INF reader.
 set(allowed_difxapi base difx_interface)
 set(allowed_console base)
 set(allowed_debugout console base)
 set(allowed_kvr7ctl debugout console inf base)
-set(allowed_msi_action debugout console base)
+set(allowed_msi_action kvr7ctl debugout console base)
 set(allowed_bench inf base)
 # The tests, the test tools among them, may include anything; nothing above
 # includes them.
