@@ -100,6 +100,18 @@ template <typename InfHandle, void(WINAPI* Close)(InfHandle)> struct InfHandleTr
     static void close(Handle handle) { Close(handle); }
 };
 
+// Registry keys, closed with RegCloseKey (advapi32: linked by those who use
+// this owner). Null means that nothing is owned; a call that reports failure
+// with INVALID_HANDLE_VALUE (SetupDiOpenDevRegKey) is mapped to null where it is
+// made, so that no owner ever holds that value.
+struct RegistryKeyTraits
+{
+    typedef HKEY Handle;
+    static constexpr Handle empty() { return nullptr; }
+    static void close(Handle key) { ::RegCloseKey(key); }
+};
+typedef UniqueHandle<RegistryKeyTraits> UniqueRegistryKey;
+
 // Libraries loaded by full path, freed through the loader seam.
 struct ModuleTraits
 {

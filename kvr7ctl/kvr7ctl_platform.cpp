@@ -35,7 +35,6 @@ Kvr7ctlApi g_kvr7ctlApi = {
     ::SetupDiGetDeviceInstanceIdW,
     ::SetupDiOpenDevRegKey,
     ::RegQueryValueExW,
-    ::RegCloseKey,
     ::SetupDiCallClassInstaller,
     ::SetupDiGetDeviceInstallParamsW,
     ::SetupDiDestroyDeviceInfoList,

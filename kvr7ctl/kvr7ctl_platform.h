@@ -55,7 +55,6 @@ struct Kvr7ctlApi
      REGSAM access);
     LONG(WINAPI* RegQueryValueExW)
     (HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
-    LONG(WINAPI* RegCloseKey)(HKEY key);
     BOOL(WINAPI* SetupDiCallClassInstaller)
     (DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA device);
     BOOL(WINAPI* SetupDiGetDeviceInstallParamsW)
@@ -95,11 +94,3 @@ struct SearchTraits
     static void close(Handle search) { g_kvr7ctlApi.FindClose(search); }
 };
 typedef UniqueHandle<SearchTraits> UniqueSearch;
-
-struct RegistryKeyTraits
-{
-    typedef HKEY Handle;
-    static Handle empty() { return static_cast<HKEY>(INVALID_HANDLE_VALUE); }
-    static void close(Handle key) { g_kvr7ctlApi.RegCloseKey(key); }
-};
-typedef UniqueHandle<RegistryKeyTraits> UniqueDriverKey;

@@ -120,8 +120,10 @@ bool isCopyOf(const Package& package, StagedCopy* copy)
 // The InfPath value of the device's driver key; empty without a driver.
 std::wstring driverInfName(HDEVINFO set, SP_DEVINFO_DATA* device)
 {
-    UniqueDriverKey key(g_kvr7ctlApi.SetupDiOpenDevRegKey(set, device, DICS_FLAG_GLOBAL, 0,
-                                                          DIREG_DRV, KEY_QUERY_VALUE));
+    const HKEY opened = g_kvr7ctlApi.SetupDiOpenDevRegKey(set, device, DICS_FLAG_GLOBAL, 0,
+                                                          DIREG_DRV, KEY_QUERY_VALUE);
+    // The call fails with INVALID_HANDLE_VALUE, which no owner holds.
+    UniqueRegistryKey key(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
     if (!key.valid())
         return std::wstring();
     wchar_t value[MAX_PATH + 1] = {};

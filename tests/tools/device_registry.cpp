@@ -27,16 +27,7 @@ struct DeviceInfoSetTraits
 };
 typedef UniqueHandle<DeviceInfoSetTraits> DeviceInfoSet;
 
-// An open registry key. SetupDiOpenDevRegKey fails with INVALID_HANDLE_VALUE:
-// openedKey turns that into the empty value, so that it is never closed.
-struct RegistryKeyTraits
-{
-    typedef HKEY Handle;
-    static Handle empty() { return nullptr; }
-    static void close(Handle key) { RegCloseKey(key); }
-};
-typedef UniqueHandle<RegistryKeyTraits> RegistryKey;
-
+// SetupDiOpenDevRegKey fails with INVALID_HANDLE_VALUE, which no owner holds.
 HKEY openedKey(HKEY key)
 {
     return key == INVALID_HANDLE_VALUE ? nullptr : key;
@@ -281,8 +272,8 @@ bool findDevices(const std::wstring& hardwareId, bool includeAbsent,
         record.driverKey = textProperty(set.get(), &device, SPDRP_DRIVER);
         if (!record.driverKey.empty())
         {
-            RegistryKey key(openedKey(SetupDiOpenDevRegKey(set.get(), &device, DICS_FLAG_GLOBAL, 0,
-                                                           DIREG_DRV, KEY_READ)));
+            UniqueRegistryKey key(openedKey(SetupDiOpenDevRegKey(
+                set.get(), &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ)));
             if (key.valid())
             {
                 record.infPath = keyText(key.get(), L"InfPath");
