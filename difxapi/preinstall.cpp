@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/administrator.h"
 #include "base/unique_handle.h"
 #include "base/wformat.h"
 #include "difxapi/difx_texts.h"
@@ -398,20 +399,6 @@ bool isNonDeviceClass(const std::wstring& name, const std::wstring& guid)
            equalNoCase(guid, L"{8ECC055D-047F-11D1-A537-0000F8753ED1}");
 }
 
-bool callerIsAdministrator()
-{
-    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
-    PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators))
-        return false;
-    BOOL member = FALSE;
-    if (!g_difxApi.CheckTokenMembership(nullptr, administrators, &member))
-        member = FALSE;
-    FreeSid(administrators);
-    return member != FALSE;
-}
-
 // The whole content of a file; false when it cannot be read.
 bool readFile(const std::wstring& path, std::string& content)
 {
@@ -484,7 +471,8 @@ DWORD preinstall(PCWSTR infPath, DWORD flags)
     if (!infPath || (flags & ~DIFX_PREINSTALL_FLAGS))
         return fail(ERROR_INVALID_PARAMETER, DIFX_LOG_BAD_PARAMETER, infPath ? infPath : L"(null)",
                     flags);
-    if (!callerIsAdministrator())
+    bool administrator = false;
+    if (!checkAdministrator(g_difxApi.CheckTokenMembership, &administrator) || !administrator)
         return fail(ERROR_ACCESS_DENIED, DIFX_LOG_NOT_ADMIN);
 
     const size_t length = wcslen(infPath);

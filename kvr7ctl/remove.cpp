@@ -5,20 +5,12 @@
 
 #include "kvr7ctl/remove.h"
 
+#include "base/administrator.h"
 #include "base/trace.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
 #include "kvr7ctl/report.h"
 
 namespace {
-
-// BUILTIN\Administrators, laid out as a SID with two sub-authorities.
-struct AdministratorsSid
-{
-    BYTE revision;
-    BYTE subAuthorityCount;
-    SID_IDENTIFIER_AUTHORITY authority;
-    DWORD subAuthority[2];
-};
 
 void traceCall(const wchar_t* step, const std::wstring& what, BOOL done, DWORD error, bool restart)
 {
@@ -89,14 +81,8 @@ int uninstallEach(DiUninstallDriverWFn uninstall, const std::vector<StagedCopy>&
 
 int removePackage(const Package& package, bool force)
 {
-    static const AdministratorsSid ADMINISTRATORS = {
-        SID_REVISION,
-        2,
-        SECURITY_NT_AUTHORITY,
-        {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}};
-    BOOL administrator = FALSE;
-    if (!g_kvr7ctlApi.CheckTokenMembership(nullptr, const_cast<AdministratorsSid*>(&ADMINISTRATORS),
-                                           &administrator))
+    bool administrator = false;
+    if (!checkAdministrator(g_kvr7ctlApi.CheckTokenMembership, &administrator))
         return reportFailure(STEP_ADMIN, GetLastError());
     if (!administrator)
         // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
