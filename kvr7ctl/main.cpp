@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/path.h"
 #include "base/system_library.h"
 #include "kvr7ctl/command_line.h"
 
@@ -17,8 +18,8 @@ int wmain(int argc, wchar_t* argv[])
     // when it cannot be learned.
     std::vector<wchar_t> path(32768);
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    std::wstring folder(path.data(), length < path.size() ? length : 0);
-    const size_t slash = folder.rfind(L'\\');
-    folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
+    const uint64_t whole = length < path.size() ? length : 0;
+    const uint64_t start = fileNameStart(path.data(), whole);
+    const std::wstring folder(path.data(), start > 0 ? static_cast<size_t>(start - 1) : 0);
     return runKvr7ctl(std::vector<std::wstring>(argv, argv + argc), folder);
 }

@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "base/path.h"
 #include "base/trace.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
 #include "kvr7ctl/report.h"
@@ -18,8 +19,7 @@ const DWORD FIELD_UNITS = 512;
 
 std::wstring fileNameOf(const std::wstring& path)
 {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+    return path.substr(static_cast<size_t>(fileNameStart(path.c_str(), path.size())));
 }
 
 // Field `index` of the first line of `section` with `key` (any line for null).
