@@ -19,6 +19,7 @@
 #include "base/wformat.h"
 #include "difxapi/difx_texts.h"
 #include "difxapi/difxapi_platform.h"
+#include "inf/inf_handle.h"
 
 namespace {
 
@@ -51,13 +52,6 @@ DWORD fail(DWORD code, const wchar_t* pattern, ...)
     va_end(args);
     return code;
 }
-
-// An INF opened with the Setup API (the owner: base/unique_handle.h).
-void WINAPI closeInf(HINF handle)
-{
-    SetupCloseInfFile(handle);
-}
-typedef UniqueHandle<InfHandleTraits<HINF, closeInf>> UniqueInf;
 
 bool equalNoCase(const std::wstring& left, const std::wstring& right)
 {

@@ -16,10 +16,10 @@ set(allowed_ui framework base res)
 set(allowed_install ui inf base difx_interface)
 set(allowed_app install ui inf base framework res)
 # Beside the product: the stand-in library plays the driver-package library from
-# its interface; the shipped console programs stand on what they share (console),
+# its interface, with the INF reader's handle owner; the shipped console programs stand on what they share (console),
 # kvr7ctl also on the INF reader, the custom actions on the debugger capture and
 # kvr7ctl's exit codes, the benchmark on the INF reader.
-set(allowed_difxapi base difx_interface)
+set(allowed_difxapi inf base difx_interface)
 set(allowed_console base)
 set(allowed_debugout console base)
 set(allowed_kvr7ctl debugout console inf base)
