@@ -43,7 +43,7 @@ SetupStatus failedReadStatus(DWORD lastError)
 static_assert(sizeof(OSVERSIONINFOEXW) == 284, "OSVERSIONINFOEXW size");
 static_assert(sizeof(SP_ORIGINAL_FILE_INFO_W) == 1044, "SP_ORIGINAL_FILE_INFO_W size");
 
-CInfFile::CInfFile() : m_context(), m_traceOn(0), m_osVersion(), m_systemInfo()
+CInfFile::CInfFile() : m_context(), m_traceOn(0), m_openError(0), m_osVersion(), m_systemInfo()
 {
 }
 
@@ -80,11 +80,12 @@ SetupStatus CInfFile::open(const wchar_t* path)
     close();
 
     m_traceOn = 1;
+    m_openError = 0;
 
     m_osVersion = OSVERSIONINFOEXW();
     m_osVersion.dwOSVersionInfoSize = sizeof(m_osVersion);
     if (!g_baseApi.GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&m_osVersion)))
-        return SETUP_PLATFORM_ERROR;
+        return failedOpen(SETUP_PLATFORM_ERROR, ::GetLastError());
 
     describeSystem();
 
@@ -101,13 +102,13 @@ SetupStatus CInfFile::open(const wchar_t* path)
         switch (error)
         {
         case ERROR_FILE_NOT_FOUND:
-            return SETUP_INF_FILE_NOT_FOUND;
+            return failedOpen(SETUP_INF_FILE_NOT_FOUND, error);
         case ERROR_PATH_NOT_FOUND:
-            return SETUP_INF_PATH_NOT_FOUND;
+            return failedOpen(SETUP_INF_PATH_NOT_FOUND, error);
         case ERROR_NOT_ENOUGH_MEMORY:
-            return SETUP_OUT_OF_MEMORY;
+            return failedOpen(SETUP_OUT_OF_MEMORY, error);
         default:
-            return SETUP_PLATFORM_ERROR;
+            return failedOpen(SETUP_PLATFORM_ERROR, error);
         }
     }
     m_hInf.reset(handle);
@@ -120,12 +121,21 @@ SetupStatus CInfFile::open(const wchar_t* path)
     const SetupStatus status = queryOriginalName(m_originalName);
     if (status != SETUP_OK)
     {
+        const DWORD error = ::GetLastError();
         trace(TRACE_ORIGINAL_NAME_FAILED, statusText(status).c_str());
         close();
-        return status;
+        return failedOpen(status, error);
     }
     trace(TRACE_ORIGINAL_NAME, m_originalName.c_str());
     return SETUP_OK;
+}
+
+SetupStatus CInfFile::failedOpen(SetupStatus status, DWORD error)
+{
+    m_openError = status == SETUP_OUT_OF_MEMORY ? ERROR_NOT_ENOUGH_MEMORY
+                  : error != 0                  ? error
+                                                : ERROR_INVALID_DATA;
+    return status;
 }
 
 void CInfFile::close()
@@ -166,6 +176,14 @@ SetupStatus CInfFile::queryOriginalName(CWStr& name)
     name =
         CWStr::substr(original.OriginalInfName, 0, boundedLength(original.OriginalInfName, room));
     return SETUP_OK;
+}
+
+SetupStatus CInfFile::findLine(const wchar_t* section, const wchar_t* key)
+{
+    if (m_hInf.valid() && g_infApi.SetupFindFirstLineW(m_hInf.get(), section, key, &m_context))
+        return SETUP_OK;
+    m_context = INFCONTEXT();
+    return SETUP_INF_SECTION_NOT_FOUND;
 }
 
 SetupStatus CInfFile::endOfWalk(SetupStatus readStatus)

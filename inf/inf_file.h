@@ -33,8 +33,19 @@ public:
     // failure (version query, open, original-name query).
     SetupStatus open(const wchar_t* path);
 
+    // The platform's error behind the last failed open (ERROR_NOT_ENOUGH_MEMORY
+    // for result 5, ERROR_INVALID_DATA where the platform gave none); 0 after a
+    // successful one.
+    DWORD openError() const { return m_openError; }
+
     // Closes the file if one is open; repeating it does nothing.
     void close();
+
+    // Places the line position on the first line of `section` whose key is
+    // `key` (any line for null), for getLineText and getStringField. 3 when
+    // there is no such line or no file is open; the position then points at no
+    // line, so that no read gives another line's text.
+    SetupStatus findLine(const wchar_t* section, const wchar_t* key);
 
     // Reads the current line as the platform renders it, or field `index` of it
     // (0 is the key, 1 and up the values). 5 when the platform ran out of memory;
@@ -80,6 +91,8 @@ private:
     };
 
     SetupStatus readText(DWORD fieldIndex, bool wholeLine, CWStr& text);
+    // Records the platform's error of a failed open; gives `status`.
+    SetupStatus failedOpen(SetupStatus status, DWORD error);
     // The result of a walk ended by the failed read `readStatus`: an absent line
     // or field is the walk's normal end (0), memory that ran out is not (5).
     static SetupStatus endOfWalk(SetupStatus readStatus);
@@ -93,6 +106,7 @@ private:
     UniqueInf m_hInf;
     INFCONTEXT m_context;
     uint32_t m_traceOn;
+    DWORD m_openError;
     OSVERSIONINFOEXW m_osVersion;
     SYSTEM_INFO m_systemInfo;
 };

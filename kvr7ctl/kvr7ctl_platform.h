@@ -1,6 +1,6 @@
 // kvr7ctl_platform.h
 // The platform calls of kvr7ctl.exe, behind one seam: the search of the system
-// INF folder, the Setup API's reading of INF files and of the device list, the
+// INF folder, the Setup API's device list and device properties, the
 // configuration manager's device state and wait for pending installations, the
 // removal of devices and of staged packages, the run-time lookup of
 // DiUninstallDriverW (newdev.dll, Windows 10 1703 and later) and the
@@ -34,17 +34,6 @@ struct Kvr7ctlApi
     BOOL(WINAPI* FindNextFileW)(HANDLE search, LPWIN32_FIND_DATAW found);
     BOOL(WINAPI* FindClose)(HANDLE search);
 
-    BOOL(WINAPI* SetupGetInfInformationW)
-    (LPCVOID infSpec, DWORD searchControl, PSP_INF_INFORMATION info, DWORD size, PDWORD needed);
-    BOOL(WINAPI* SetupQueryInfOriginalFileInformationW)
-    (PSP_INF_INFORMATION info, UINT index, PSP_ALTPLATFORM_INFO platform,
-     PSP_ORIGINAL_FILE_INFO_W original);
-    HINF(WINAPI* SetupOpenInfFileW)(PCWSTR fileName, PCWSTR infClass, DWORD style, PUINT errorLine);
-    void(WINAPI* SetupCloseInfFile)(HINF inf);
-    BOOL(WINAPI* SetupFindFirstLineW)(HINF inf, PCWSTR section, PCWSTR key, PINFCONTEXT context);
-    BOOL(WINAPI* SetupGetStringFieldW)
-    (PINFCONTEXT context, DWORD index, PWSTR buffer, DWORD size, PDWORD needed);
-
     HDEVINFO(WINAPI* SetupDiGetClassDevsW)
     (const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags);
     BOOL(WINAPI* SetupDiEnumDeviceInfo)(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device);
@@ -73,12 +62,6 @@ struct Kvr7ctlApi
 extern Kvr7ctlApi g_kvr7ctlApi;
 
 // Owners for what the seam opens; they close through the seam too.
-inline void WINAPI closeInfThroughKvr7ctlSeam(HINF inf)
-{
-    g_kvr7ctlApi.SetupCloseInfFile(inf);
-}
-typedef UniqueHandle<InfHandleTraits<HINF, closeInfThroughKvr7ctlSeam>> UniqueInf;
-
 struct DeviceSetTraits
 {
     typedef HDEVINFO Handle;

@@ -8,73 +8,73 @@
 
 #include "base/path.h"
 #include "base/trace.h"
+#include "inf/inf_file.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
 #include "kvr7ctl/report.h"
 
 namespace {
 
-// Room for one INF field; a longer Provider or ClassGuid reads as empty, and so
-// matches nothing.
-const DWORD FIELD_UNITS = 512;
+std::wstring text(const CWStr& value)
+{
+    return std::wstring(value.c_str(), static_cast<size_t>(value.length()));
+}
 
 std::wstring fileNameOf(const std::wstring& path)
 {
     return path.substr(static_cast<size_t>(fileNameStart(path.c_str(), path.size())));
 }
 
-// Field `index` of the first line of `section` with `key` (any line for null).
-std::wstring infField(HINF inf, const wchar_t* section, const wchar_t* key, DWORD index)
+// Field `index` of the first line of `section` with `key` (any line for null);
+// empty when there is none.
+std::wstring infField(CInfFile& inf, const wchar_t* section, const wchar_t* key, uint32_t index)
 {
-    INFCONTEXT line = {};
-    wchar_t text[FIELD_UNITS] = {};
-    if (!g_kvr7ctlApi.SetupFindFirstLineW(inf, section, key, &line) ||
-        !g_kvr7ctlApi.SetupGetStringFieldW(&line, index, text, FIELD_UNITS, nullptr))
+    CWStr field;
+    if (inf.findLine(section, key) != SETUP_OK || inf.getStringField(index, field) != SETUP_OK)
         return std::wstring();
-    return text;
+    return text(field);
 }
 
-bool readIdentity(const std::wstring& path, InfIdentity* identity, DWORD* error)
+void readIdentity(CInfFile& inf, InfIdentity* identity)
 {
-    UINT errorLine = 0;
-    UniqueInf inf(
-        g_kvr7ctlApi.SetupOpenInfFileW(path.c_str(), nullptr, INF_STYLE_WIN4, &errorLine));
-    if (!inf.valid())
-    {
-        *error = GetLastError();
-        return false;
-    }
-    identity->provider = infField(inf.get(), L"Version", L"Provider", 1);
-    identity->classGuid = infField(inf.get(), L"Version", L"ClassGuid", 1);
-    identity->models = infField(inf.get(), L"Manufacturer", nullptr, 1);
-    identity->driverVersion = infField(inf.get(), L"Version", L"DriverVer", 1);
-    const std::wstring version = infField(inf.get(), L"Version", L"DriverVer", 2);
+    identity->provider = infField(inf, L"Version", L"Provider", 1);
+    identity->classGuid = infField(inf, L"Version", L"ClassGuid", 1);
+    identity->models = infField(inf, L"Manufacturer", nullptr, 1);
+    identity->driverVersion = infField(inf, L"Version", L"DriverVer", 1);
+    const std::wstring version = infField(inf, L"Version", L"DriverVer", 2);
     if (!version.empty())
         identity->driverVersion += L"," + version;
+}
+
+// The full path of `path` as typed, sized from the call's own answer; one
+// that no longer fits when asked again (the current folder changed in
+// between) is a failure, never a cut path.
+bool fullPath(const std::wstring& path, std::wstring* full, DWORD* error)
+{
+    const DWORD room = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::vector<wchar_t> buffer(room + 1);
+    const DWORD length = room ? GetFullPathNameW(path.c_str(), room, buffer.data(), nullptr) : 0;
+    if (length == 0 || length >= room)
+    {
+        *error = length ? ERROR_FILENAME_EXCED_RANGE : GetLastError();
+        return false;
+    }
+    full->assign(buffer.data(), length);
     return true;
 }
 
-// The file name the copy had before it was staged, as the Setup API recorded it.
-bool originalName(const std::wstring& path, std::wstring* name, DWORD* error)
+// The system INF folder, sized as fullPath does.
+bool systemInfFolder(std::wstring* folder, DWORD* error)
 {
-    DWORD size = 0;
-    if (!g_kvr7ctlApi.SetupGetInfInformationW(path.c_str(), INFINFO_INF_NAME_IS_ABSOLUTE, nullptr,
-                                              0, &size))
+    const UINT room = g_kvr7ctlApi.GetSystemWindowsDirectoryW(nullptr, 0);
+    std::vector<wchar_t> buffer(room + 1);
+    const UINT length = room ? g_kvr7ctlApi.GetSystemWindowsDirectoryW(buffer.data(), room) : 0;
+    if (length == 0 || length >= room)
     {
-        *error = GetLastError();
+        *error = length ? ERROR_BUFFER_OVERFLOW : GetLastError();
         return false;
     }
-    std::vector<BYTE> buffer(size);
-    const PSP_INF_INFORMATION info = reinterpret_cast<PSP_INF_INFORMATION>(buffer.data());
-    SP_ORIGINAL_FILE_INFO_W original = {};
-    original.cbSize = sizeof(original);
-    if (!g_kvr7ctlApi.SetupGetInfInformationW(path.c_str(), INFINFO_INF_NAME_IS_ABSOLUTE, info,
-                                              size, nullptr) ||
-        !g_kvr7ctlApi.SetupQueryInfOriginalFileInformationW(info, 0, nullptr, &original))
-    {
-        *error = GetLastError();
-        return false;
-    }
-    *name = fileNameOf(original.OriginalInfName);
+    folder->assign(buffer.data(), length);
+    *folder += L"\\INF";
     return true;
 }
 
@@ -97,14 +97,15 @@ bool mayBeCopy(const std::wstring& name, const Package& package)
 // oem<N>.inf); such a copy must also name the package's models section.
 bool isCopyOf(const Package& package, StagedCopy* copy)
 {
-    std::wstring original;
-    InfIdentity found;
-    DWORD error = 0;
-    if (!originalName(copy->path, &original, &error) || !readIdentity(copy->path, &found, &error))
+    CInfFile inf;
+    if (inf.open(copy->path.c_str()) != SETUP_OK)
     {
-        traceLine(TRACE_UNREADABLE, copy->name.c_str(), error);
+        traceLine(TRACE_UNREADABLE, copy->name.c_str(), inf.openError());
         return false;
     }
+    const std::wstring original = fileNameOf(text(inf.originalName()));
+    InfIdentity found;
+    readIdentity(inf, &found);
     const bool named = sameText(original, package.fileName);
     const bool unrecorded =
         sameText(original, copy->name) && sameText(found.models, package.identity.models);
@@ -126,15 +127,21 @@ std::wstring driverInfName(HDEVINFO set, SP_DEVINFO_DATA* device)
     UniqueRegistryKey key(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
     if (!key.valid())
         return std::wstring();
-    wchar_t value[MAX_PATH + 1] = {};
-    DWORD size = MAX_PATH * sizeof(wchar_t);
+    // Sized from the value's own answer; a value that grew in between reads as
+    // none.
+    DWORD size = 0;
     DWORD type = 0;
-    if (g_kvr7ctlApi.RegQueryValueExW(key.get(), L"InfPath", nullptr, &type,
-                                      reinterpret_cast<LPBYTE>(value), &size) != ERROR_SUCCESS ||
+    if (g_kvr7ctlApi.RegQueryValueExW(key.get(), L"InfPath", nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
         type != REG_SZ)
         return std::wstring();
-    value[size / sizeof(wchar_t)] = L'\0';
-    return value;
+    std::vector<wchar_t> value(size / sizeof(wchar_t) + 1);
+    if (g_kvr7ctlApi.RegQueryValueExW(key.get(), L"InfPath", nullptr, &type,
+                                      reinterpret_cast<LPBYTE>(value.data()),
+                                      &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::wstring();
+    return std::wstring(value.data(), wcsnlen(value.data(), size / sizeof(wchar_t)));
 }
 
 bool restartPending(const PackageDevice& device, const std::wstring& copyName)
@@ -167,18 +174,16 @@ int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package*
     else
     {
         // A bare name would be looked for in the system INF folder.
-        wchar_t full[MAX_PATH] = {};
-        const DWORD length = GetFullPathNameW(inf.c_str(), MAX_PATH, full, nullptr);
-        if (length == 0 || length >= MAX_PATH)
-            return reportFailure(STEP_PACKAGE,
-                                 length ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
-        package->infPath = full;
+        DWORD error = 0;
+        if (!fullPath(inf, &package->infPath, &error))
+            return reportFailure(STEP_PACKAGE, error);
     }
     package->fileName = fileNameOf(package->infPath);
     report(REPORT_INF, package->infPath);
-    DWORD error = 0;
-    if (!readIdentity(package->infPath, &package->identity, &error))
-        return reportFailure(STEP_PACKAGE, error);
+    CInfFile file;
+    if (file.open(package->infPath.c_str()) != SETUP_OK)
+        return reportFailure(STEP_PACKAGE, file.openError());
+    readIdentity(file, &package->identity);
     traceLine(TRACE_PACKAGE, package->fileName.c_str(), package->identity.provider.c_str(),
               package->identity.classGuid.c_str(), package->identity.models.c_str());
     if (package->identity.provider.empty() || package->identity.classGuid.empty())
@@ -189,14 +194,9 @@ int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package*
 bool findCopies(const Package& package, std::vector<StagedCopy>* copies, DWORD* error)
 {
     copies->clear();
-    wchar_t windows[MAX_PATH] = {};
-    const UINT length = g_kvr7ctlApi.GetSystemWindowsDirectoryW(windows, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-    {
-        *error = length ? ERROR_BUFFER_OVERFLOW : GetLastError();
+    std::wstring folder;
+    if (!systemInfFolder(&folder, error))
         return false;
-    }
-    const std::wstring folder = std::wstring(windows) + L"\\INF";
     traceLine(TRACE_SEARCH, folder.c_str());
     WIN32_FIND_DATAW found = {};
     UniqueSearch search(g_kvr7ctlApi.FindFirstFileW((folder + L"\\*.inf").c_str(), &found));

@@ -180,6 +180,7 @@ TEST_F(InfFileTest, OpenFailureReasonsMapToCodes)
         CInfFile inf;
         EXPECT_EQ(c.expected, inf.open(L"C:\\drivers\\kvr7.inf")) << "error " << c.error;
         EXPECT_EQ(INVALID_HANDLE_VALUE, inf.handle()) << "error " << c.error;
+        EXPECT_EQ(c.error ? c.error : DWORD(ERROR_INVALID_DATA), inf.openError()) << c.error;
         // Only the first line is written: nothing about the system or the name.
         EXPECT_EQ(std::vector<std::wstring>{L"CInfFile::open: dir='C:\\drivers' "
                                             L"filename='kvr7.inf' path='C:\\drivers\\kvr7.inf'\n"},
@@ -379,6 +380,12 @@ TEST_F(InfFileTest, LineAndFieldReads)
     CWStr line(L"sentinel");
     EXPECT_EQ(SETUP_OK, inf.getLineText(line));
     EXPECT_EQ(L"Install,ROOT\\KVR7,,PCI\\VEN_1234", str(line));
+    // A line found by its key; a line not found leaves nothing to read.
+    EXPECT_EQ(SETUP_OK, inf.findLine(L"Version", L"Provider"));
+    EXPECT_EQ(SETUP_OK, inf.getStringField(1, line));
+    EXPECT_EQ(L"Example Maker", str(line));
+    EXPECT_EQ(SETUP_INF_SECTION_NOT_FOUND, inf.findLine(L"Version", L"CatalogFile"));
+    EXPECT_EQ(SETUP_PLATFORM_ERROR, inf.getStringField(1, line));
 }
 
 TEST(InfFileNotOpen, ReadsAndWalksFailWithoutTouchingThePlatform)

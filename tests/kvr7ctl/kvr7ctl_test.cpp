@@ -46,7 +46,10 @@ struct Fake
 {
     static UINT WINAPI windows(LPWSTR buffer, UINT size)
     {
-        return static_cast<UINT>(wcslen(wcsncpy(buffer, g_folder->path().c_str(), size)));
+        const std::wstring& path = g_folder->path();
+        if (size <= path.size())
+            return static_cast<UINT>(path.size() + 1);
+        return static_cast<UINT>(wcslen(wcscpy(buffer, path.c_str())));
     }
     static HDEVINFO WINAPI devices(const GUID*, PCWSTR, HWND, DWORD) { return HDEVINFO(1); }
     static BOOL WINAPI destroy(HDEVINFO) { return TRUE; }
@@ -67,7 +70,9 @@ struct Fake
     static LONG WINAPI infPath(HKEY, LPCWSTR, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
     {
         *type = REG_SZ;
-        memcpy(data, L"oem5.inf", *size = sizeof(L"oem5.inf"));
+        if (data)
+            memcpy(data, L"oem5.inf", sizeof(L"oem5.inf"));
+        *size = sizeof(L"oem5.inf");
         return ERROR_SUCCESS;
     }
     static CONFIGRET WINAPI state(PULONG status, PULONG problem, DEVINST, ULONG)
