@@ -247,6 +247,17 @@ int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package*
             return reportFailure(STEP_PACKAGE, error);
     }
     package->fileName = fileNameOf(package->infPath);
+    // A staged copy names the package only by what it has in common with the
+    // package's own INF; the IDs and the copies must come from that INF.
+    std::wstring stagedFolder;
+    DWORD error = 0;
+    if (!systemInfFolder(&stagedFolder, &error))
+        return reportFailure(STEP_PACKAGE, error);
+    const uint64_t start = fileNameStart(package->infPath.c_str(), package->infPath.size());
+    if (start > 0 &&
+        sameText(package->infPath.substr(0, static_cast<size_t>(start - 1)), stagedFolder))
+        return reportRefusal(TEXT_CTL_STAGED_INF, STEP_COMMAND, ERROR_INVALID_PARAMETER,
+                             KVR7CTL_BAD_COMMAND);
     report(REPORT_INF, package->infPath);
     CInfFile file;
     if (file.open(package->infPath.c_str()) != SETUP_OK)

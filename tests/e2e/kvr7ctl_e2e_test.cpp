@@ -97,6 +97,7 @@ TEST(Kvr7ctl, UnreadableCopiesAndForeignDriversAreNoSuccess)
     TempFolder folder;
     const std::wstring tool = folder.copyIn(distFile(L"kvr7ctl.exe"), L"kvr7ctl.exe");
     SKIP_WHERE_THE_PROGRAM_REFUSES("kvr7ctl");
+    EXPECT_EQ(runTool(tool, L"remove /force"), 87u);
     PackageTraces traces;
     VirtualDevice device(BOARD_ID, L"System");
     ASSERT_TRUE(device.ok()) << "cannot register the device, error " << device.error();

@@ -176,6 +176,8 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         {L"", PACKAGE, ONE_DEVICE, 87, L"", 0},
         {L"status -force", PACKAGE, ONE_DEVICE, 87, L"", 0},
         {L"status a.inf b.inf", PACKAGE, ONE_DEVICE, 87, L"", 0},
+        {L"remove /force", PACKAGE, ONE_DEVICE, 87, L"", 0},
+        {L"status @\\INF\\oem5.inf", PACKAGE, ONE_DEVICE, 87, L"command line", 87},
         {L"status missing.inf", PACKAGE, ONE_DEVICE, 1603, L"package INF", 2},
         {L"remove -force", PACKAGE, NO_ADMIN, 740, L"administrator", 740},
         {L"remove -force", PACKAGE, BUSY, 1618, L"waiting", ERROR_INSTALL_ALREADY_RUNNING},
