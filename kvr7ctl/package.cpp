@@ -1,6 +1,7 @@
 // package.cpp
-// The package's identity, the search for its staged copies and the devices that
-// use them. Whatever cannot be read is left alone, and the trace says why.
+// The package's identity and IDs, the search for its staged copies, the devices
+// that use them and the boards the package is meant for. A candidate that
+// cannot be read may be a copy: it ends the search, and the trace says why.
 
 #include "kvr7ctl/package.h"
 
