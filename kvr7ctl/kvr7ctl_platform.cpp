@@ -38,4 +38,5 @@ Kvr7ctlApi g_kvr7ctlApi = {
     ::SetupUninstallOEMInfW,
     lookUpDiUninstallDriverW,
     ::CheckTokenMembership,
+    ::runUnderDebugger,
 };

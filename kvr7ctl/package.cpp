@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "base/administrator.h"
 #include "base/path.h"
 #include "base/trace.h"
 #include "inf/inf_file.h"
@@ -234,6 +235,7 @@ bool sameText(const std::wstring& a, const std::wstring& b)
 
 int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package* package)
 {
+    package->programFolder = ownFolder;
     if (inf.empty())
     {
         if (ownFolder.empty())
@@ -420,4 +422,15 @@ bool findBoards(const Package& package, const std::vector<StagedCopy>& copies,
         }
         boards->push_back(board);
     }
+}
+
+int refuseUnlessAdministrator(const wchar_t* refusal)
+{
+    bool administrator = false;
+    if (!checkAdministrator(g_kvr7ctlApi.CheckTokenMembership, &administrator))
+        return reportFailure(STEP_ADMIN, GetLastError());
+    if (!administrator)
+        // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
+        return reportRefusal(refusal, STEP_ADMIN, KVR7CTL_NOT_ADMIN, KVR7CTL_NOT_ADMIN);
+    return KVR7CTL_DONE;
 }

@@ -1,9 +1,9 @@
 // package.h
-// What status and remove share: the package's identity and IDs, read from its
-// own INF or from a staged copy; the search of the system INF folder for the
-// staged copies of the package; the devices whose driver comes from those
-// copies; and the present boards that the package is meant for, whatever driver
-// they run.
+// What the verbs share: the package's identity and IDs, read from its own INF
+// or from a staged copy; the search of the system INF folder for the staged
+// copies of the package; the devices whose driver comes from those copies; the
+// present boards that the package is meant for, whatever driver they run; and
+// the administrator check.
 // A staged copy is a file of the system INF folder named oem<N>.inf (or, as Wine
 // names a first copy, like the package's INF) whose original name, Provider and
 // ClassGuid are the package's. Every platform call goes through g_kvr7ctlApi
@@ -30,6 +30,7 @@ struct InfIdentity
 
 struct Package
 {
+    std::wstring programFolder; // kvr7ctl.exe's own folder, the installer's too
     std::wstring infPath;
     std::wstring fileName;
     InfIdentity identity;
@@ -92,3 +93,7 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
 // when the device list, a device's IDs or a board's state cannot be read.
 bool findBoards(const Package& package, const std::vector<StagedCopy>& copies,
                 std::vector<Board>* boards, std::wstring* step, DWORD* error);
+
+// KVR7CTL_DONE when this process has administrator rights; otherwise the
+// report is ended (with `refusal` said when it has not) and its exit code given.
+int refuseUnlessAdministrator(const wchar_t* refusal);
