@@ -81,7 +81,14 @@ run_in_cmd() {
     shift
     mkdir -p "$results"
     { printf '@echo off\r\n'; printf '%s\r\n' "$@"; printf 'echo kvr7-exit-code=%%ERRORLEVEL%%\r\n'; } > "$runner"
-    wine cmd.exe /c 'C:\windows\temp\kvr7-run.cmd' 2>&1 | tr -d '\r' > "$results/all" || true
+    # Now and then Wine's cmd.exe ends at once without running the batch file
+    # at all (no line, not even the exit code's): that run is repeated once.
+    local try
+    for try in 1 2; do
+        wine cmd.exe /c 'C:\windows\temp\kvr7-run.cmd' 2>&1 | tr -d '\r' > "$results/all" || true
+        grep -q '^kvr7-exit-code=' "$results/all" && break
+        [ $try = 2 ] || echo "      (cmd.exe ran nothing and printed: $(head -c 200 "$results/all"); once more)"
+    done
     rm -f "$runner"
     sed -n 's/^kvr7-exit-code=//p' "$results/all" > "$results/code"
     grep -v '^kvr7-exit-code=' "$results/all" > "$results/said" || true
