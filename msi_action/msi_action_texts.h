@@ -1,43 +1,57 @@
 // msi_action_texts.h
 // Every line the Windows Installer packages' custom actions write to the
-// Installer log, and the meanings they give to the exit codes of the programs
-// they run. "%s" takes a wide string, "%lu" a 32-bit unsigned value.
+// Installer log. "%s" takes a wide string, "%lu" a 32-bit unsigned value.
 #pragma once
 
-#define MSI_TEXT_BAD_DATA L"kvr7: the action got no installation folder (CustomActionData: \"%s\")"
+#define MSI_TEXT_BAD_DATA                                                                          \
+    L"kvr7: the action got no product code or installation folder (CustomActionData: \"%s\")"
 #define MSI_TEXT_RUNNING L"kvr7: running %s"
-#define MSI_TEXT_EXITED L"kvr7: %s ended with exit code %lu (%s)"
+#define MSI_TEXT_EXITED L"kvr7: kvr7ctl.exe %s ended with exit code %lu (%s)"
 #define MSI_TEXT_TIMED_OUT L"kvr7: %s did not end within %lu minutes and was stopped"
 #define MSI_TEXT_CANNOT_START L"kvr7: cannot start %s: error %lu"
 #define MSI_TEXT_CAPTURE_FAILED L"kvr7: lost track of %s: error %lu; it was stopped"
-#define MSI_TEXT_NO_BOARD                                                                          \
-    L"kvr7: no KVR7 board present: staging the driver for a board plugged in later"
+
+#define MSI_TEXT_STAGED_BEFORE                                                                     \
+    L"kvr7: a copy of the driver package was staged before this installation: it stays if the "    \
+    L"installation fails"
+#define MSI_TEXT_NOT_STAGED_BEFORE                                                                 \
+    L"kvr7: no copy of the driver package was staged before this installation: if it fails, "      \
+    L"the driver is taken off again"
+#define MSI_TEXT_CANNOT_TELL_BEFORE                                                                \
+    L"kvr7: cannot tell whether a copy of the driver package was staged before this "              \
+    L"installation: it is left in place if the installation fails"
 #define MSI_TEXT_STAGE_ONLY L"kvr7: KVR7_PREINSTALL=1: staging the driver only"
-#define MSI_TEXT_INSTALLED L"kvr7: the driver is installed on the present board"
-#define MSI_TEXT_STAGED L"kvr7: the driver is staged"
+#define MSI_TEXT_DEPLOYED L"kvr7: the driver is installed on every present board, or staged"
 #define MSI_TEXT_RESTART                                                                           \
     L"kvr7: a device of the package waits for a restart: the installation ends with 3010"
+#define MSI_TEXT_TAKING_OFF L"kvr7: taking off again what this installation put on"
+#define MSI_TEXT_NOT_TAKEN_OFF                                                                     \
+    L"kvr7: the driver could not be taken off again (the lines above say why)"
 #define MSI_TEXT_INSTALL_FAILED                                                                    \
     L"kvr7: the driver was not installed; the installation is rolled back"
-#define MSI_TEXT_REMOVED L"kvr7: nothing of the driver package is left"
+
+#define MSI_TEXT_OTHER_VERSION                                                                     \
+    L"kvr7: another version of this product is installed (%s): the driver stays for it"
+#define MSI_TEXT_RELATED_FAILED                                                                    \
+    L"kvr7: cannot list the installed products of upgrade code %s: error %lu"
+#define MSI_TEXT_REMOVED L"kvr7: nothing of the driver package is left, or another version keeps it"
 #define MSI_TEXT_REMOVE_FAILED                                                                     \
     L"kvr7: the driver package could not be removed; the removal is rolled back"
 
-// Meanings of the installer's exit codes (install64.exe and install.exe).
-#define MSI_TEXT_PROGRAM_0 L"no errors"
-#define MSI_TEXT_PROGRAM_1 L"Windows version too low, or the 32-bit program on 64-bit Windows"
-#define MSI_TEXT_PROGRAM_2 L"failed to open the .inf file"
-#define MSI_TEXT_PROGRAM_3 L"failed to parse the .inf file: no [Manufacturer] section"
-#define MSI_TEXT_PROGRAM_4 L"no suitable hardware found"
-#define MSI_TEXT_PROGRAM_5 L"an unexpected error occurred during installation"
-#define MSI_TEXT_PROGRAM_6 L"bad command-line arguments"
-#define MSI_TEXT_PROGRAM_7 L"insufficient resources"
-#define MSI_TEXT_PROGRAM_8 L"failed to load x86_64\\difxapi.dll"
-#define MSI_TEXT_PROGRAM_9 L"failed to get an entry point in difxapi.dll"
-#define MSI_TEXT_PROGRAM_105 L"already pre-installed"
-#define MSI_TEXT_PROGRAM_PREINSTALL L"error in pre-installation (the trace above names it)"
+#define MSI_TEXT_ROLLBACK_NOTHING L"kvr7: rollback: nothing of the driver to undo"
+#define MSI_TEXT_ROLLBACK_TAKE_OFF                                                                 \
+    L"kvr7: rollback: taking off the driver that this installation put on"
+#define MSI_TEXT_ROLLBACK_PUT_BACK                                                                 \
+    L"kvr7: rollback: putting back the driver that this removal took off"
+#define MSI_TEXT_ROLLBACK_FAILED                                                                   \
+    L"kvr7: rollback: the driver could not be restored as it was (the lines above say why)"
+#define MSI_TEXT_STEP_NOT_KEPT                                                                     \
+    L"kvr7: cannot write what a rollback must undo to HKLM\\%s: error %lu"
+#define MSI_TEXT_STEP_UNREADABLE                                                                   \
+    L"kvr7: rollback: cannot read HKLM\\%s (error %lu): nothing is undone"
+#define MSI_TEXT_STEP_NOT_FORGOTTEN L"kvr7: cannot delete HKLM\\%s: error %lu"
 
-// Meanings of kvr7ctl.exe's exit codes (status and remove).
+// Meanings of kvr7ctl.exe's exit codes.
 #define MSI_TEXT_KVR7CTL_0 L"the driver package is staged, or nothing of it is left"
 #define MSI_TEXT_KVR7CTL_1 L"no copy of the driver package is staged"
 #define MSI_TEXT_KVR7CTL_87 L"bad command line"
