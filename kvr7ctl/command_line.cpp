@@ -1,6 +1,6 @@
 // command_line.cpp
-// kvr7ctl's command line: the platform check, the verb and its options, the
-// package; then the verb runs.
+// kvr7ctl's command line: the platform check, the verb and its option, the
+// package; then the verb runs. Every verb is one row of VERBS.
 
 #include "kvr7ctl/command_line.h"
 
@@ -15,13 +15,43 @@
 
 namespace {
 
+// One verb: its name and its one option (null for none), both compared without
+// regard to case; what runs it, given the package and whether the option came
+// right after the verb; and its help line in the usage.
+struct Verb
+{
+    const wchar_t* name;
+    const wchar_t* option;
+    int (*run)(const Package& package, bool option);
+    const wchar_t* help;
+};
+
+int runStatus(const Package& package, bool)
+{
+    return reportStatus(package);
+}
+
+const Verb VERBS[] = {
+    {L"status", nullptr, runStatus, TEXT_CTL_HELP_STATUS},
+    {L"remove", L"-force", removePackage, TEXT_CTL_HELP_REMOVE},
+};
+
 int usage()
 {
-    printError(TEXT_CTL_USAGE);
+    printError(kvr7ctlUsage());
     return finishReport(KVR7CTL_BAD_COMMAND);
 }
 
 } // namespace
+
+std::wstring kvr7ctlUsage()
+{
+    std::wstring text;
+    for (const Verb& verb : VERBS)
+        text += (text.empty() ? TEXT_CTL_USAGE_FIRST : TEXT_CTL_USAGE_NEXT) +
+                std::wstring(verb.help) + L"\n";
+    return text + TEXT_CTL_USAGE_NOTE;
+}
 
 int runKvr7ctl(const std::vector<std::wstring>& args, const std::wstring& ownFolder)
 {
@@ -32,14 +62,17 @@ int runKvr7ctl(const std::vector<std::wstring>& args, const std::wstring& ownFol
             fit == PLATFORM_WOW64 ? ERROR_EXE_MACHINE_TYPE_MISMATCH : ERROR_OLD_WIN_VERSION,
             KVR7CTL_FAILED);
 
-    if (args.size() < 2)
-        return usage();
-    const bool removing = sameText(args[1], L"remove");
-    if (!removing && !sameText(args[1], L"status"))
+    const Verb* verb = nullptr;
+    for (const Verb& candidate : VERBS)
+    {
+        if (args.size() >= 2 && sameText(args[1], candidate.name))
+            verb = &candidate;
+    }
+    if (!verb)
         return usage();
     size_t next = 2;
-    const bool force = removing && next < args.size() && sameText(args[next], L"-force");
-    if (force)
+    const bool option = verb->option && next < args.size() && sameText(args[next], verb->option);
+    if (option)
         ++next;
     std::wstring inf;
     if (next < args.size())
@@ -50,11 +83,11 @@ int runKvr7ctl(const std::vector<std::wstring>& args, const std::wstring& ownFol
     }
     if (next != args.size())
         return usage();
-    traceLine(TRACE_COMMAND, args[1].c_str(), inf.c_str(), force ? 1 : 0);
+    traceLine(TRACE_COMMAND, args[1].c_str(), inf.c_str(), option ? 1 : 0);
 
     Package package;
     const int read = readPackage(inf, ownFolder, &package);
     if (read != KVR7CTL_DONE)
         return read;
-    return removing ? removePackage(package, force) : reportStatus(package);
+    return verb->run(package, option);
 }

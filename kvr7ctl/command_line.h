@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The usage text, one line per verb.
+std::wstring kvr7ctlUsage();
+
 // Runs one command line (`args[0]` is the program); without an INF argument the
 // package is KVR7CTL_DEFAULT_INF in `ownFolder` (none when that is empty).
 // Gives the exit code.

@@ -3,9 +3,13 @@
 // trace patterns ("%s" is a wide string; each pattern ends its own line).
 #pragma once
 
-#define TEXT_CTL_USAGE                                                                             \
-    L"usage: kvr7ctl.exe status [INF]\n"                                                           \
-    L"       kvr7ctl.exe remove [-force] [INF]\n"                                                  \
+// The usage: one line per verb, its help line after the program's name, then
+// the note (command_line.cpp puts it together).
+#define TEXT_CTL_USAGE_FIRST L"usage: kvr7ctl.exe "
+#define TEXT_CTL_USAGE_NEXT L"       kvr7ctl.exe "
+#define TEXT_CTL_HELP_STATUS L"status [INF]"
+#define TEXT_CTL_HELP_REMOVE L"remove [-force] [INF]"
+#define TEXT_CTL_USAGE_NOTE                                                                        \
     L"INF is the package's INF file; by default kvr7.inf beside kvr7ctl.exe."
 
 #define KVR7CTL_DEFAULT_INF L"kvr7.inf"

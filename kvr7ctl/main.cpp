@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "base/system_library.h"
-#include "console/tool_text.h"
 #include "kvr7ctl/command_line.h"
 
-int main()
+int wmain(int argc, wchar_t* argv[])
 {
     restrictLibrarySearch();
     // The folder of the program, where the package's INF is by default; none
@@ -18,5 +20,5 @@ int main()
     std::wstring folder(path.data(), length < path.size() ? length : 0);
     const size_t slash = folder.rfind(L'\\');
     folder = slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
-    return runKvr7ctl(splitArguments(GetCommandLineW()), folder);
+    return runKvr7ctl(std::vector<std::wstring>(argv, argv + argc), folder);
 }

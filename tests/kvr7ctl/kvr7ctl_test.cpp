@@ -199,3 +199,12 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         folder.adopt(L"INF\\oem6.pnf");
     }
 }
+
+// The usage is made from the verbs' help lines and reads as it always has.
+TEST(Kvr7ctl, UsageNamesEveryVerb)
+{
+    EXPECT_EQ(kvr7ctlUsage(),
+              L"usage: kvr7ctl.exe status [INF]\n"
+              L"       kvr7ctl.exe remove [-force] [INF]\n"
+              L"INF is the package's INF file; by default kvr7.inf beside kvr7ctl.exe.");
+}

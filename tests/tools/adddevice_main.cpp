@@ -12,8 +12,11 @@
 // UTF-8 (values escaped as windriver does). Exit codes: 0 done, 2 no device with
 // the ID (query), 3 bad command line, 4 the Setup API failed (error on stderr).
 
-#include "tests/tools/device_registry.h"
+#include <string>
+#include <vector>
+
 #include "console/tool_text.h"
+#include "tests/tools/device_registry.h"
 
 namespace {
 
@@ -57,9 +60,9 @@ void printDevice(const DeviceRecord& device)
 
 } // namespace
 
-int main()
+int wmain(int argc, wchar_t* argv[])
 {
-    const std::vector<std::wstring> args = splitArguments(GetCommandLineW());
+    const std::vector<std::wstring> args(argv, argv + argc);
     DWORD error = 0;
     if (args.size() == 3 && args[1] == L"--query")
     {

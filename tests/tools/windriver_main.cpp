@@ -9,6 +9,11 @@
 // Exit codes: 0 done, 1 no such window within the timeout (for "gone": the
 // window is still there), 2 no such control (or no focus in the window),
 // 3 bad command line, 4 the window did not answer or the request failed.
+// Every command is one row of COMMANDS: its name, what runs it, its line in the
+// usage and what it needs found before it runs.
+
+#include <string>
+#include <vector>
 
 #include "console/tool_text.h"
 #include "tests/tools/window_driver.h"
@@ -24,20 +29,35 @@ enum ExitCode
     EXIT_FAILED = 4
 };
 
-const wchar_t USAGE[] =
-    L"usage: windriver.exe [--pid N] [--timeout MS] COMMAND CAPTION [ID]\n"
-    L"commands:\n"
-    L"  wait CAPTION            the window appears: hwnd, pid, tid, class, visible, rect\n"
-    L"  gone CAPTION            the window (or message box) is no longer there\n"
-    L"  list CAPTION            one 'control id=... text=...' line per child\n"
-    L"  text CAPTION ID         id, class, visible, enabled, style, exstyle, rect, text\n"
-    L"  progress CAPTION ID     pos, min, max (PBM_GETPOS, PBM_GETRANGE)\n"
-    L"  focus CAPTION           the control with the keyboard focus, as for text\n"
-    L"  click CAPTION ID        posts BM_CLICK to the button\n"
-    L"  command CAPTION ID      posts WM_COMMAND (BN_CLICKED from ID) to the window\n"
-    L"  close CAPTION           posts WM_CLOSE to the window\n"
-    L"  msgbox CAPTION          text, icon, then one 'button id=... text=...' line each\n"
-    L"  msgbox-ok CAPTION       presses OK in the message box";
+const wchar_t USAGE_HEAD[] = L"usage: windriver.exe [--pid N] [--timeout MS] COMMAND CAPTION [ID]\n"
+                             L"commands:";
+
+// What a command works on.
+struct Target
+{
+    std::wstring caption;
+    DWORD processId;
+    DWORD timeoutMs;
+    HWND window;         // the window or message box with the caption
+    ControlInfo control; // the control with the ID, for the commands that take one
+};
+
+// What must be found before a command runs.
+enum Needs
+{
+    NEEDS_NOTHING,     // the command looks by itself
+    NEEDS_WINDOW,      // the main window with the caption
+    NEEDS_MESSAGE_BOX, // the message box with the caption
+    NEEDS_CONTROL      // the main window and its control with the ID
+};
+
+struct Command
+{
+    const wchar_t* name;
+    int (*run)(const Target& target);
+    const wchar_t* help; // its line in the usage
+    Needs needs;
+};
 
 std::wstring rectText(const RECT& rect)
 {
@@ -66,179 +86,219 @@ std::wstring controlLine(const wchar_t* kind, const ControlInfo& control)
            escapeValue(control.className) + L" text=" + escapeValue(control.text);
 }
 
-bool needsId(const std::wstring& command)
+int runWait(const Target& target)
 {
-    return command == L"text" || command == L"progress" || command == L"click" ||
-           command == L"command";
+    DWORD pid = 0;
+    const DWORD tid = GetWindowThreadProcessId(target.window, &pid);
+    const ControlInfo info = describeWindow(target.window, nullptr);
+    RECT client = {};
+    GetClientRect(target.window, &client);
+    printValue(L"hwnd", hex(reinterpret_cast<ULONG_PTR>(target.window)));
+    printValue(L"pid", decimal(pid));
+    printValue(L"tid", decimal(tid));
+    printValue(L"class", info.className);
+    printValue(L"visible", info.visible ? L"1" : L"0");
+    printValue(L"style", hex(info.style));
+    printValue(L"exstyle", hex(info.exStyle));
+    printValue(L"rect", rectText(info.rect));
+    printValue(L"client", rectText(client));
+    printValue(L"caption", info.text);
+    return EXIT_DONE;
+}
+
+// Neither the window nor a message box with the caption may be left.
+int runGone(const Target& target)
+{
+    const DWORD start = GetTickCount();
+    if (waitForNoWindow(target.caption, target.processId, WINDOW_MAIN, target.timeoutMs))
+    {
+        const DWORD spent = GetTickCount() - start;
+        const DWORD rest = spent < target.timeoutMs ? target.timeoutMs - spent : 0;
+        if (waitForNoWindow(target.caption, target.processId, WINDOW_MESSAGE_BOX, rest))
+            return EXIT_DONE;
+    }
+    printError(L"windriver: the window is still there");
+    return EXIT_TIMEOUT;
+}
+
+int runList(const Target& target)
+{
+    for (const ControlInfo& control : listControls(target.window))
+        printLine(controlLine(L"control", control));
+    return EXIT_DONE;
+}
+
+int runText(const Target& target)
+{
+    printControl(target.control);
+    return EXIT_DONE;
+}
+
+int runProgress(const Target& target)
+{
+    ProgressInfo progress;
+    if (!readProgress(target.control.handle, &progress))
+    {
+        printError(L"windriver: the progress bar did not answer");
+        return EXIT_FAILED;
+    }
+    printValue(L"pos", decimal(progress.position));
+    printValue(L"min", decimal(progress.low));
+    printValue(L"max", decimal(progress.high));
+    return EXIT_DONE;
+}
+
+int runFocus(const Target& target)
+{
+    ControlInfo control;
+    if (!focusedControl(target.window, &control))
+    {
+        printError(L"windriver: no focus in the window");
+        return EXIT_NOT_FOUND;
+    }
+    printControl(control);
+    return EXIT_DONE;
+}
+
+int runClick(const Target& target)
+{
+    return clickButton(target.window, target.control.id) ? EXIT_DONE : EXIT_FAILED;
+}
+
+int runCommand(const Target& target)
+{
+    return sendCommand(target.window, target.control.id) ? EXIT_DONE : EXIT_FAILED;
+}
+
+int runClose(const Target& target)
+{
+    return closeWindow(target.window) ? EXIT_DONE : EXIT_FAILED;
+}
+
+int runMessageBox(const Target& target)
+{
+    MessageBoxInfo info;
+    if (!readMessageBox(target.window, &info))
+        return EXIT_FAILED;
+    printValue(L"text", info.text);
+    printValue(L"icon", info.hasIcon ? L"1" : L"0");
+    for (const ControlInfo& button : info.buttons)
+        printLine(controlLine(L"button", button));
+    return EXIT_DONE;
+}
+
+int runMessageBoxOk(const Target& target)
+{
+    if (!GetDlgItem(target.window, IDOK))
+    {
+        printError(L"windriver: the message box has no OK button");
+        return EXIT_NOT_FOUND;
+    }
+    return pressMessageBoxButton(target.window, IDOK) ? EXIT_DONE : EXIT_FAILED;
+}
+
+const Command COMMANDS[] = {
+    {L"wait", runWait,
+     L"wait CAPTION            the window appears: hwnd, pid, tid, class, visible, rect",
+     NEEDS_WINDOW},
+    {L"gone", runGone, L"gone CAPTION            the window (or message box) is no longer there",
+     NEEDS_NOTHING},
+    {L"list", runList, L"list CAPTION            one 'control id=... text=...' line per child",
+     NEEDS_WINDOW},
+    {L"text", runText,
+     L"text CAPTION ID         id, class, visible, enabled, style, exstyle, rect, text",
+     NEEDS_CONTROL},
+    {L"progress", runProgress, L"progress CAPTION ID     pos, min, max (PBM_GETPOS, PBM_GETRANGE)",
+     NEEDS_CONTROL},
+    {L"focus", runFocus,
+     L"focus CAPTION           the control with the keyboard focus, as for text", NEEDS_WINDOW},
+    {L"click", runClick, L"click CAPTION ID        posts BM_CLICK to the button", NEEDS_CONTROL},
+    {L"command", runCommand,
+     L"command CAPTION ID      posts WM_COMMAND (BN_CLICKED from ID) to the window", NEEDS_CONTROL},
+    {L"close", runClose, L"close CAPTION           posts WM_CLOSE to the window", NEEDS_WINDOW},
+    {L"msgbox", runMessageBox,
+     L"msgbox CAPTION          text, icon, then one 'button id=... text=...' line each",
+     NEEDS_MESSAGE_BOX},
+    {L"msgbox-ok", runMessageBoxOk, L"msgbox-ok CAPTION       presses OK in the message box",
+     NEEDS_MESSAGE_BOX},
+};
+
+const Command* findCommand(const std::wstring& name)
+{
+    for (const Command& command : COMMANDS)
+    {
+        if (name == command.name)
+            return &command;
+    }
+    return nullptr;
+}
+
+int usage()
+{
+    std::wstring text = USAGE_HEAD;
+    for (const Command& command : COMMANDS)
+        text += std::wstring(L"\n  ") + command.help;
+    printError(text);
+    return EXIT_USAGE;
 }
 
 } // namespace
 
-int main()
+int wmain(int argc, wchar_t* argv[])
 {
-    const std::vector<std::wstring> args = splitArguments(GetCommandLineW());
-    DWORD processId = 0;
-    DWORD timeoutMs = 10000;
+    const std::vector<std::wstring> args(argv, argv + argc);
+    Target target = {std::wstring(), 0, 10000, nullptr, ControlInfo()};
     size_t i = 1;
     for (; i < args.size() && args[i].size() > 2 && args[i].compare(0, 2, L"--") == 0; ++i)
     {
         unsigned long long value = 0;
         if (i + 1 >= args.size() || !parseNumber(args[i + 1], &value) || value > 0xFFFFFFFFULL)
-        {
-            printError(USAGE);
-            return EXIT_USAGE;
-        }
+            return usage();
         if (args[i] == L"--pid")
-            processId = static_cast<DWORD>(value);
+            target.processId = static_cast<DWORD>(value);
         else if (args[i] == L"--timeout")
-            timeoutMs = static_cast<DWORD>(value);
+            target.timeoutMs = static_cast<DWORD>(value);
         else
-        {
-            printError(USAGE);
-            return EXIT_USAGE;
-        }
+            return usage();
         ++i;
     }
     if (args.size() - i < 2)
-    {
-        printError(USAGE);
-        return EXIT_USAGE;
-    }
-    const std::wstring command = args[i];
-    const std::wstring caption = args[i + 1];
+        return usage();
+    const Command* command = findCommand(args[i]);
+    target.caption = args[i + 1];
+    const bool takesId = command && command->needs == NEEDS_CONTROL;
     int id = 0;
-    if (needsId(command))
+    if (takesId)
     {
         unsigned long long value = 0;
         if (args.size() - i != 3 || !parseNumber(args[i + 2], &value) || value > 0xFFFF)
-        {
-            printError(USAGE);
-            return EXIT_USAGE;
-        }
+            return usage();
         id = static_cast<int>(value);
     }
     else if (args.size() - i != 2)
+        return usage();
+    if (!command)
     {
-        printError(USAGE);
-        return EXIT_USAGE;
+        printError(L"windriver: unknown command: " + args[i]);
+        return usage();
     }
+    if (command->needs == NEEDS_NOTHING)
+        return command->run(target);
 
-    const bool isMessageBox = command == L"msgbox" || command == L"msgbox-ok";
-    if (command == L"gone")
-    {
-        // Neither the window nor a message box with the caption may be left.
-        const DWORD start = GetTickCount();
-        if (waitForNoWindow(caption, processId, WINDOW_MAIN, timeoutMs))
-        {
-            const DWORD spent = GetTickCount() - start;
-            const DWORD rest = spent < timeoutMs ? timeoutMs - spent : 0;
-            if (waitForNoWindow(caption, processId, WINDOW_MESSAGE_BOX, rest))
-                return EXIT_DONE;
-        }
-        printError(L"windriver: the window is still there");
-        return EXIT_TIMEOUT;
-    }
-    if (!isMessageBox && command != L"wait" && command != L"list" && !needsId(command) &&
-        command != L"focus" && command != L"close")
-    {
-        printError(L"windriver: unknown command: " + command);
-        printError(USAGE);
-        return EXIT_USAGE;
-    }
-
-    HWND window = waitForWindow(caption, processId, isMessageBox ? WINDOW_MESSAGE_BOX : WINDOW_MAIN,
-                                timeoutMs);
-    if (!window)
+    const bool isMessageBox = command->needs == NEEDS_MESSAGE_BOX;
+    target.window =
+        waitForWindow(target.caption, target.processId,
+                      isMessageBox ? WINDOW_MESSAGE_BOX : WINDOW_MAIN, target.timeoutMs);
+    if (!target.window)
     {
         printError(L"windriver: no " + std::wstring(isMessageBox ? L"message box" : L"window") +
-                   L" with the caption " + caption);
+                   L" with the caption " + target.caption);
         return EXIT_TIMEOUT;
     }
-
-    if (command == L"wait")
-    {
-        DWORD pid = 0;
-        const DWORD tid = GetWindowThreadProcessId(window, &pid);
-        const ControlInfo info = describeWindow(window, nullptr);
-        RECT client = {};
-        GetClientRect(window, &client);
-        printValue(L"hwnd", hex(reinterpret_cast<ULONG_PTR>(window)));
-        printValue(L"pid", decimal(pid));
-        printValue(L"tid", decimal(tid));
-        printValue(L"class", info.className);
-        printValue(L"visible", info.visible ? L"1" : L"0");
-        printValue(L"style", hex(info.style));
-        printValue(L"exstyle", hex(info.exStyle));
-        printValue(L"rect", rectText(info.rect));
-        printValue(L"client", rectText(client));
-        printValue(L"caption", info.text);
-        return EXIT_DONE;
-    }
-    if (command == L"list")
-    {
-        for (const ControlInfo& control : listControls(window))
-            printLine(controlLine(L"control", control));
-        return EXIT_DONE;
-    }
-    if (command == L"focus")
-    {
-        ControlInfo control;
-        if (!focusedControl(window, &control))
-        {
-            printError(L"windriver: no focus in the window");
-            return EXIT_NOT_FOUND;
-        }
-        printControl(control);
-        return EXIT_DONE;
-    }
-    if (command == L"close")
-        return closeWindow(window) ? EXIT_DONE : EXIT_FAILED;
-    if (command == L"msgbox")
-    {
-        MessageBoxInfo info;
-        if (!readMessageBox(window, &info))
-            return EXIT_FAILED;
-        printValue(L"text", info.text);
-        printValue(L"icon", info.hasIcon ? L"1" : L"0");
-        for (const ControlInfo& button : info.buttons)
-            printLine(controlLine(L"button", button));
-        return EXIT_DONE;
-    }
-    if (command == L"msgbox-ok")
-    {
-        if (!GetDlgItem(window, IDOK))
-        {
-            printError(L"windriver: the message box has no OK button");
-            return EXIT_NOT_FOUND;
-        }
-        return pressMessageBoxButton(window, IDOK) ? EXIT_DONE : EXIT_FAILED;
-    }
-
-    ControlInfo control;
-    if (!findControl(window, id, &control))
+    if (takesId && !findControl(target.window, id, &target.control))
     {
         printError(L"windriver: no control with ID " + decimal(id));
         return EXIT_NOT_FOUND;
     }
-    if (command == L"text")
-    {
-        printControl(control);
-        return EXIT_DONE;
-    }
-    if (command == L"progress")
-    {
-        ProgressInfo progress;
-        if (!readProgress(control.handle, &progress))
-        {
-            printError(L"windriver: the progress bar did not answer");
-            return EXIT_FAILED;
-        }
-        printValue(L"pos", decimal(progress.position));
-        printValue(L"min", decimal(progress.low));
-        printValue(L"max", decimal(progress.high));
-        return EXIT_DONE;
-    }
-    if (command == L"click")
-        return clickButton(window, id) ? EXIT_DONE : EXIT_FAILED;
-    return sendCommand(window, id) ? EXIT_DONE : EXIT_FAILED;
+    return command->run(target);
 }
