@@ -44,4 +44,5 @@ Kvr7ctlApi g_kvr7ctlApi = {
     ::SetupUninstallOEMInfW,
     lookUpDiUninstallDriverW,
     ::CheckTokenMembership,
+    ::runUnderDebugger,
 };

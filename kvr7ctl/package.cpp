@@ -12,6 +12,15 @@
 
 namespace {
 
+// BUILTIN\Administrators, laid out as a SID with two sub-authorities.
+struct AdministratorsSid
+{
+    BYTE revision;
+    BYTE subAuthorityCount;
+    SID_IDENTIFIER_AUTHORITY authority;
+    DWORD subAuthority[2];
+};
+
 // Room for one INF field; a longer Provider or ClassGuid reads as empty, and so
 // matches nothing.
 const DWORD FIELD_UNITS = 512;
@@ -156,6 +165,7 @@ bool sameText(const std::wstring& a, const std::wstring& b)
 
 int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package* package)
 {
+    package->programFolder = ownFolder;
     if (inf.empty())
     {
         if (ownFolder.empty())
@@ -248,4 +258,21 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
         device.restartPending = restartPending(device, copies[device.copy].name);
         devices->push_back(device);
     }
+}
+
+int checkAdministrator(const wchar_t* refusal)
+{
+    static const AdministratorsSid ADMINISTRATORS = {
+        SID_REVISION,
+        2,
+        SECURITY_NT_AUTHORITY,
+        {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}};
+    BOOL administrator = FALSE;
+    if (!g_kvr7ctlApi.CheckTokenMembership(nullptr, const_cast<AdministratorsSid*>(&ADMINISTRATORS),
+                                           &administrator))
+        return reportFailure(STEP_ADMIN, GetLastError());
+    if (!administrator)
+        // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
+        return reportRefusal(refusal, STEP_ADMIN, KVR7CTL_NOT_ADMIN, KVR7CTL_NOT_ADMIN);
+    return KVR7CTL_DONE;
 }

@@ -11,15 +11,6 @@
 
 namespace {
 
-// BUILTIN\Administrators, laid out as a SID with two sub-authorities.
-struct AdministratorsSid
-{
-    BYTE revision;
-    BYTE subAuthorityCount;
-    SID_IDENTIFIER_AUTHORITY authority;
-    DWORD subAuthority[2];
-};
-
 void traceCall(const wchar_t* step, const std::wstring& what, BOOL done, DWORD error, bool restart)
 {
     traceLine(TRACE_CALL, step, what.c_str(), done ? TRACE_CALL_DONE : TRACE_CALL_FAILED,
@@ -89,18 +80,9 @@ int uninstallEach(DiUninstallDriverWFn uninstall, const std::vector<StagedCopy>&
 
 int removePackage(const Package& package, bool force)
 {
-    static const AdministratorsSid ADMINISTRATORS = {
-        SID_REVISION,
-        2,
-        SECURITY_NT_AUTHORITY,
-        {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}};
-    BOOL administrator = FALSE;
-    if (!g_kvr7ctlApi.CheckTokenMembership(nullptr, const_cast<AdministratorsSid*>(&ADMINISTRATORS),
-                                           &administrator))
-        return reportFailure(STEP_ADMIN, GetLastError());
-    if (!administrator)
-        // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
-        return reportRefusal(TEXT_CTL_NOT_ADMIN, STEP_ADMIN, KVR7CTL_NOT_ADMIN, KVR7CTL_NOT_ADMIN);
+    const int rights = checkAdministrator(TEXT_CTL_NOT_ADMIN);
+    if (rights != KVR7CTL_DONE)
+        return rights;
 
     const DWORD waited = g_kvr7ctlApi.CMP_WaitNoPendingInstallEvents(PENDING_INSTALLS_WAIT_MS);
     const DWORD waitError = GetLastError();

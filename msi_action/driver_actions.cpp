@@ -13,6 +13,7 @@
 #include "base/unique_handle.h"
 #include "base/wformat.h"
 #include "kvr7ctl/exit_codes.h"
+#include "kvr7ctl/kvr7ctl_texts.h"
 #include "msi_action/msi_action_platform.h"
 #include "msi_action/msi_action_texts.h"
 
@@ -89,24 +90,11 @@ void forwardTraceLine(void* context, const std::wstring& text)
     logText(*static_cast<MSIHANDLE*>(context), text);
 }
 
-// kvr7ctl's meaning of one of its exit codes.
+// kvr7ctl's meaning of one of its exit codes; deploy passes the installer's
+// failures through.
 const wchar_t* kvr7ctlMeaning(DWORD code)
 {
-    static const struct
-    {
-        DWORD code;
-        const wchar_t* text;
-    } MEANINGS[] = {
-        {0, MSI_TEXT_KVR7CTL_0},       {1, MSI_TEXT_KVR7CTL_1},       {87, MSI_TEXT_KVR7CTL_87},
-        {740, MSI_TEXT_KVR7CTL_740},   {1603, MSI_TEXT_KVR7CTL_1603}, {1618, MSI_TEXT_KVR7CTL_1618},
-        {3010, MSI_TEXT_KVR7CTL_3010},
-    };
-    for (const auto& meaning : MEANINGS)
-    {
-        if (meaning.code == code)
-            return meaning.text;
-    }
-    return MSI_TEXT_UNKNOWN_CODE;
+    return meaningOf(KVR7CTL_CODES, code, installerCodeMeaning(code));
 }
 
 // CustomActionData split from the right: the folder, the upgrade code and the
@@ -162,8 +150,9 @@ bool runKvr7ctl(MSIHANDLE session, const ActionData& data, const wchar_t* argume
     const std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     logLine(session, MSI_TEXT_RUNNING, commandLine.c_str());
     DebugCaptureSink sink = {nullptr, forwardTraceLine, &session};
+    const DebuggeeStart start = {CREATE_NO_WINDOW, DEBUGGEE_SHOW_DEFAULT};
     const DebugCaptureResult result =
-        g_msiActionApi.runUnderDebugger(commandLine, RUN_TIMEOUT_MINUTES * 60 * 1000, sink);
+        g_msiActionApi.runUnderDebugger(commandLine, RUN_TIMEOUT_MINUTES * 60 * 1000, sink, start);
     switch (result.outcome)
     {
     case DEBUG_CAPTURE_EXITED:

@@ -20,7 +20,8 @@
 struct MsiActionApi
 {
     DebugCaptureResult (*runUnderDebugger)(const std::wstring& commandLine, DWORD timeoutMs,
-                                           const DebugCaptureSink& sink);
+                                           const DebugCaptureSink& sink,
+                                           const DebuggeeStart& start);
 
     int(WINAPI* MsiProcessMessage)(MSIHANDLE session, INSTALLMESSAGE kind, MSIHANDLE record);
     UINT(WINAPI* MsiSetMode)(MSIHANDLE session, MSIRUNMODE mode, BOOL state);

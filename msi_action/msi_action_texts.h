@@ -1,6 +1,8 @@
 // msi_action_texts.h
 // Every line the Windows Installer packages' custom actions write to the
-// Installer log. "%s" takes a wide string, "%lu" a 32-bit unsigned value.
+// Installer log (the meanings of kvr7ctl's exit codes are kvr7ctl's, in
+// kvr7ctl/kvr7ctl_texts.h). "%s" takes a wide string, "%lu" a 32-bit unsigned
+// value.
 #pragma once
 
 #define MSI_TEXT_BAD_DATA                                                                          \
@@ -50,14 +52,3 @@
 #define MSI_TEXT_STEP_UNREADABLE                                                                   \
     L"kvr7: rollback: cannot read HKLM\\%s (error %lu): nothing is undone"
 #define MSI_TEXT_STEP_NOT_FORGOTTEN L"kvr7: cannot delete HKLM\\%s: error %lu"
-
-// Meanings of kvr7ctl.exe's exit codes.
-#define MSI_TEXT_KVR7CTL_0 L"the driver package is staged, or nothing of it is left"
-#define MSI_TEXT_KVR7CTL_1 L"no copy of the driver package is staged"
-#define MSI_TEXT_KVR7CTL_87 L"bad command line"
-#define MSI_TEXT_KVR7CTL_740 L"administrator rights are needed"
-#define MSI_TEXT_KVR7CTL_1603 L"failed (the trace above names the step)"
-#define MSI_TEXT_KVR7CTL_1618 L"another device installation is still under way"
-#define MSI_TEXT_KVR7CTL_3010 L"a restart is needed"
-
-#define MSI_TEXT_UNKNOWN_CODE L"a code this package does not know"

@@ -1,8 +1,8 @@
 // msi_action_test.cpp
 // The custom actions with the Installer session and kvr7ctl.exe played behind
 // their seam: for each case, the action's result, the kvr7ctl commands it ran
-// in order, the step it left for a rollback and the restart request; and the
-// trace reaching the log as it was written.
+// in order (each without a window), the step it left for a rollback and the
+// restart request; and the trace reaching the log as it was written.
 
 #include <gtest/gtest.h>
 
@@ -99,6 +99,7 @@ TEST(MsiAction, DriverActionsAndTheirRollback)
         EXPECT_EQ(c.expectedStep, step == playedRegistry().end() ? NONE : int(step->second))
             << c.name;
         EXPECT_EQ(c.expectedReboot, seen.rebootAtEnd) << c.name;
+        EXPECT_TRUE(seen.withoutWindow) << c.name;
         for (const std::wstring& program : seen.programs)
             EXPECT_EQ(L"\"C:\\Program Files\\K\\kvr7ctl.exe\"", program) << c.name;
     }

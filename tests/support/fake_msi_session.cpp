@@ -11,8 +11,10 @@ namespace {
 MsiScript g_script;
 MsiSeen g_seen;
 
-DebugCaptureResult run(const std::wstring& commandLine, DWORD, const DebugCaptureSink& sink)
+DebugCaptureResult run(const std::wstring& commandLine, DWORD, const DebugCaptureSink& sink,
+                       const DebuggeeStart& start)
 {
+    g_seen.withoutWindow &= (start.creationFlags & CREATE_NO_WINDOW) != 0;
     DebugCaptureResult result = {DEBUG_CAPTURE_START_FAILED, 0, ERROR_FILE_NOT_FOUND, 0, 0, 0};
     const size_t end = commandLine.find(L"\" ", 1);
     if (end == std::wstring::npos)

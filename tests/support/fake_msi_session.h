@@ -3,7 +3,7 @@
 // seam (msi_action/msi_action_platform.h): CustomActionData, the products of
 // the upgrade code, kvr7ctl's exit code for each command, and the registry
 // value a rollback reads. What the actions did is kept in order: each kvr7ctl
-// command, each log line, the restart request.
+// command, each log line, the restart request, how commands were started.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +32,7 @@ struct MsiSeen
     std::vector<std::wstring> programs; // the quoted program of each command line
     std::vector<std::wstring> log;      // field 1 of each record
     bool rebootAtEnd = false;
+    bool withoutWindow = true; // every command started with CREATE_NO_WINDOW
 };
 
 // Plays `script` through the seam until `seam` goes; gives what was seen.
