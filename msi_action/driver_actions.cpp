@@ -141,12 +141,13 @@ bool readActionData(MSIHANDLE session, ActionData* data)
     return true;
 }
 
-// Runs `kvr7ctl.exe arguments` from the installation folder, without a
-// window, its trace going into the log. True with the exit code in `code`
-// when it ended by itself; otherwise the log says why not.
-bool runKvr7ctl(MSIHANDLE session, const ActionData& data, const wchar_t* arguments, DWORD* code)
+// Runs `kvr7ctl.exe arguments` from `folder`, without a window, its trace
+// going into the log. True with the exit code in `code` when it ended by
+// itself; otherwise the log says why not.
+bool runKvr7ctlIn(MSIHANDLE session, const std::wstring& folder, const wchar_t* arguments,
+                  DWORD* code)
 {
-    const std::wstring program = data.folder + KVR7CTL_PROGRAM;
+    const std::wstring program = folder + KVR7CTL_PROGRAM;
     const std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     logLine(session, MSI_TEXT_RUNNING, commandLine.c_str());
     DebugCaptureSink sink = {nullptr, forwardTraceLine, &session};
@@ -169,6 +170,11 @@ bool runKvr7ctl(MSIHANDLE session, const ActionData& data, const wchar_t* argume
         logLine(session, MSI_TEXT_CAPTURE_FAILED, program.c_str(), result.error);
         return false;
     }
+}
+
+bool runKvr7ctl(MSIHANDLE session, const ActionData& data, const wchar_t* arguments, DWORD* code)
+{
+    return runKvr7ctlIn(session, data.folder, arguments, code);
 }
 
 // kvr7ctl's 0 and 3010 are success; 3010 asks the Installer for a restart
@@ -220,13 +226,50 @@ RollbackStep keptRollbackStep(MSIHANDLE session, const ActionData& data)
     return static_cast<RollbackStep>(value);
 }
 
-void forgetRollbackStep(MSIHANDLE session, const ActionData& data)
+// The files that the rollback of an installation runs (driver_actions.h).
+const wchar_t* const COPIED[] = {KVR7CTL_PROGRAM, KVR7CTL_DEFAULT_INF};
+
+std::wstring rollbackCopy(const ActionData& data)
+{
+    return data.folder + MSI_ROLLBACK_FOLDER;
+}
+
+bool keepRollbackCopy(MSIHANDLE session, const ActionData& data)
+{
+    const std::wstring copy = rollbackCopy(data);
+    if (!g_msiActionApi.CreateDirectoryW(copy.c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+    {
+        logLine(session, MSI_TEXT_COPY_NOT_KEPT, copy.c_str(), GetLastError());
+        return false;
+    }
+    for (const wchar_t* name : COPIED)
+    {
+        if (!g_msiActionApi.CopyFileW((data.folder + name).c_str(), (copy + name).c_str(), FALSE))
+        {
+            logLine(session, MSI_TEXT_COPY_NOT_KEPT, (data.folder + name).c_str(), GetLastError());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Deletes the step and the copy, whichever are there.
+void forgetRollback(MSIHANDLE session, const ActionData& data)
 {
     const LSTATUS error =
         g_msiActionApi.RegDeleteKeyW(HKEY_LOCAL_MACHINE, rollbackKey(data).c_str());
     if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
         logLine(session, MSI_TEXT_STEP_NOT_FORGOTTEN, rollbackKey(data).c_str(),
                 static_cast<DWORD>(error));
+    const std::wstring copy = rollbackCopy(data);
+    for (const wchar_t* name : COPIED)
+    {
+        if (!g_msiActionApi.DeleteFileW((copy + name).c_str()) &&
+            GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+            logLine(session, MSI_TEXT_COPY_NOT_DELETED, (copy + name).c_str(), GetLastError());
+    }
+    g_msiActionApi.RemoveDirectoryW(copy.c_str());
 }
 
 // The arguments of kvr7ctl that undo `step`; null for nothing to do.
@@ -315,7 +358,8 @@ UINT installDriver(MSIHANDLE session)
     logText(session, before == KVR7CTL_FAILED ? MSI_TEXT_CANNOT_TELL_BEFORE
                      : stagedBefore           ? MSI_TEXT_STAGED_BEFORE
                                               : MSI_TEXT_NOT_STAGED_BEFORE);
-    if (!keepRollbackStep(session, data, stagedBefore ? ROLLBACK_NOTHING : ROLLBACK_TAKE_OFF))
+    if ((!stagedBefore && !keepRollbackCopy(session, data)) ||
+        !keepRollbackStep(session, data, stagedBefore ? ROLLBACK_NOTHING : ROLLBACK_TAKE_OFF))
     {
         logText(session, MSI_TEXT_INSTALL_FAILED);
         return ERROR_INSTALL_FAILURE;
@@ -332,7 +376,7 @@ UINT installDriver(MSIHANDLE session)
     {
         logText(session, MSI_TEXT_TAKING_OFF);
         if (runKvr7ctl(session, data, L"remove -force", &code) && succeeded(session, code))
-            keepRollbackStep(session, data, ROLLBACK_NOTHING);
+            forgetRollback(session, data);
         else
             logText(session, MSI_TEXT_NOT_TAKEN_OFF);
     }
@@ -364,10 +408,11 @@ UINT rollBackDriver(MSIHANDLE session)
     {
         logText(session, step == ROLLBACK_TAKE_OFF ? MSI_TEXT_ROLLBACK_TAKE_OFF
                                                    : MSI_TEXT_ROLLBACK_PUT_BACK);
-        if (!runKvr7ctl(session, data, arguments, &code) || !succeeded(session, code))
+        const std::wstring folder = step == ROLLBACK_TAKE_OFF ? rollbackCopy(data) : data.folder;
+        if (!runKvr7ctlIn(session, folder, arguments, &code) || !succeeded(session, code))
             logText(session, MSI_TEXT_ROLLBACK_FAILED);
     }
-    forgetRollbackStep(session, data);
+    forgetRollback(session, data);
     // The Installer goes on with the rollback whatever a rollback action gives.
     return ERROR_SUCCESS;
 }
@@ -376,6 +421,6 @@ UINT commitDriver(MSIHANDLE session)
 {
     ActionData data;
     if (readActionData(session, &data))
-        forgetRollbackStep(session, data);
+        forgetRollback(session, data);
     return ERROR_SUCCESS;
 }

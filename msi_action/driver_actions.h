@@ -13,7 +13,12 @@
 // What a rollback must undo is learnt by the deferred action, which keeps it in
 // the registry, HKLM\SOFTWARE\KVR7\Rollback <ProductCode>, value Step
 // (REG_DWORD, RollbackStep), until the rollback action or, when the
-// installation or removal succeeds, the commit action deletes that key.
+// installation or removal succeeds, the commit action deletes that key. To
+// take the driver off again, the rollback of an installation runs a copy of
+// kvr7ctl.exe and the package INF that the deferred action keeps in the
+// folder Rollback below the installation folder: Wine removes the installed
+// files before it runs rollback actions (Windows after them), and leaves
+// files that the package does not list. The same two delete the copy.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +37,8 @@ enum RollbackStep
 // The registry key that holds a product's RollbackStep, below HKLM.
 #define MSI_ROLLBACK_KEY L"SOFTWARE\\KVR7\\Rollback "
 #define MSI_ROLLBACK_VALUE L"Step"
+// The folder of the copy, below the installation folder.
+#define MSI_ROLLBACK_FOLDER L"Rollback\\"
 
 // Deferred, after the files are laid out: asks kvr7ctl status whether a copy
 // of the package is staged, then runs kvr7ctl deploy (-stage with

@@ -6,4 +6,5 @@
 MsiActionApi g_msiActionApi = {
     ::runUnderDebugger,        ::MsiProcessMessage, ::MsiSetMode,   ::MsiGetPropertyW,
     ::MsiEnumRelatedProductsW, ::RegSetKeyValueW,   ::RegGetValueW, ::RegDeleteKeyW,
+    ::CreateDirectoryW,        ::CopyFileW,         ::DeleteFileW,  ::RemoveDirectoryW,
 };

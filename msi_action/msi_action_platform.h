@@ -1,8 +1,9 @@
 // msi_action_platform.h
 // The platform calls of the custom actions, behind one seam: running a program
 // under the debugger capture, the Installer session's calls (a line into the
-// log, the restart request, a property, the products of an upgrade code) and
-// the registry value that a deferred action leaves for its rollback.
+// log, the restart request, a property, the products of an upgrade code), and
+// what a deferred action leaves for its rollback: a registry value and a copy
+// of two files.
 // g_msiActionApi is filled with the real entry points (msi_action_platform.cpp);
 // tests replace entries to play any answer. The entries carry the platform's
 // own signatures (runUnderDebugger: debugout/debug_capture.h) and no logic.
@@ -34,6 +35,11 @@ struct MsiActionApi
     LSTATUS(WINAPI* RegGetValueW)
     (HKEY key, LPCWSTR subKey, LPCWSTR name, DWORD flags, LPDWORD type, PVOID data, LPDWORD size);
     LSTATUS(WINAPI* RegDeleteKeyW)(HKEY key, LPCWSTR subKey);
+
+    BOOL(WINAPI* CreateDirectoryW)(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
+    BOOL(WINAPI* CopyFileW)(LPCWSTR from, LPCWSTR to, BOOL failIfExists);
+    BOOL(WINAPI* DeleteFileW)(LPCWSTR path);
+    BOOL(WINAPI* RemoveDirectoryW)(LPCWSTR path);
 };
 
 extern MsiActionApi g_msiActionApi;

@@ -52,3 +52,5 @@
 #define MSI_TEXT_STEP_UNREADABLE                                                                   \
     L"kvr7: rollback: cannot read HKLM\\%s (error %lu): nothing is undone"
 #define MSI_TEXT_STEP_NOT_FORGOTTEN L"kvr7: cannot delete HKLM\\%s: error %lu"
+#define MSI_TEXT_COPY_NOT_KEPT L"kvr7: cannot copy %s for a rollback: error %lu"
+#define MSI_TEXT_COPY_NOT_DELETED L"kvr7: cannot delete %s: error %lu"

@@ -1,8 +1,9 @@
 // msi_action_test.cpp
 // The custom actions with the Installer session and kvr7ctl.exe played behind
 // their seam: for each case, the action's result, the kvr7ctl commands it ran
-// in order (each without a window), the step it left for a rollback and the
-// restart request; and the trace reaching the log as it was written.
+// in order (each without a window), the step and the copy of kvr7ctl it left
+// for a rollback and the restart request; and the trace reaching the log as it
+// was written.
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,9 @@ std::wstring joined(const std::vector<std::wstring>& parts)
 TEST(MsiAction, DriverActionsAndTheirRollback)
 {
     const std::wstring key = std::wstring(MSI_ROLLBACK_KEY) + PRODUCT;
+    const std::set<std::wstring> copy = {L"C:\\Program Files\\K\\Rollback\\",
+                                         L"C:\\Program Files\\K\\Rollback\\kvr7ctl.exe",
+                                         L"C:\\Program Files\\K\\Rollback\\kvr7.inf"};
     struct Case
     {
         const char* name;
@@ -42,41 +46,46 @@ TEST(MsiAction, DriverActionsAndTheirRollback)
         UINT expectedResult;
         const wchar_t* expectedCommands;
         int expectedStep;
-        bool expectedReboot;
+        bool expectedReboot, expectedCopy;
     } cases[] = {
-        {"installed", installDriver, DATA, 1, 0, 0, NONE, false, 0, L"status; deploy", 1, false},
+        {"installed", installDriver, DATA, 1, 0, 0, NONE, false, 0, L"status; deploy", 1, false,
+         true},
         {"staged", installDriver, STAGE_DATA, 1, 0, 0, NONE, false, 0, L"status; deploy -stage", 1,
+         false, true},
+        {"restart", installDriver, DATA, 0, 3010, 0, NONE, false, 0, L"status; deploy", 0, true,
          false},
-        {"restart", installDriver, DATA, 0, 3010, 0, NONE, false, 0, L"status; deploy", 0, true},
         {"fails, taken off", installDriver, DATA, 1, 1603, 0, NONE, false, 1603,
-         L"status; deploy; remove -force", 0, false},
+         L"status; deploy; remove -force", NONE, false, false},
         {"fails, staged before", installDriver, DATA, 0, 20, 0, NONE, false, 1603,
-         L"status; deploy", 0, false},
+         L"status; deploy", 0, false, false},
         {"fails, cannot tell before", installDriver, DATA, 1603, 2, 0, NONE, false, 1603,
-         L"status; deploy", 0, false},
+         L"status; deploy", 0, false, false},
         {"fails, not taken off", installDriver, DATA, 1, 124, 1603, NONE, false, 1603,
-         L"status; deploy; remove -force", 1, false},
+         L"status; deploy; remove -force", 1, false, true},
         {"status cannot start", installDriver, DATA, CANNOT_START, 0, 0, NONE, false, 1603,
-         L"status", NONE, false},
-        {"no folder", installDriver, L"|{P}|{U}|", 1, 0, 0, NONE, false, 1603, L"", NONE, false},
-        {"removed", removeDriver, DATA, 0, 0, 0, NONE, false, 0, L"status; remove -force", 2,
+         L"status", NONE, false, false},
+        {"no folder", installDriver, L"|{P}|{U}|", 1, 0, 0, NONE, false, 1603, L"", NONE, false,
+         false},
+        {"removed", removeDriver, DATA, 0, 0, 0, NONE, false, 0, L"status; remove -force", 2, false,
          false},
         {"removed, board on another driver", removeDriver, DATA, 20, 0, 0, NONE, false, 0,
-         L"status; remove -force", 3, false},
+         L"status; remove -force", 3, false, false},
         {"removed, none staged", removeDriver, DATA, 1, 0, 0, NONE, false, 0,
-         L"status; remove -force", 0, false},
+         L"status; remove -force", 0, false, false},
         {"removed, restart", removeDriver, DATA, 0, 0, 3010, NONE, false, 0,
-         L"status; remove -force", 2, true},
+         L"status; remove -force", 2, true, false},
         {"removal fails", removeDriver, DATA, 0, 0, 1603, NONE, false, 1603,
-         L"status; remove -force", 2, false},
-        {"removal by the upgrade", removeDriver, DATA, 0, 0, 0, NONE, true, 0, L"", NONE, false},
-        {"rollback takes off", rollBackDriver, DATA, 0, 0, 0, 1, false, 0, L"remove -force", NONE,
+         L"status; remove -force", 2, false, false},
+        {"removal by the upgrade", removeDriver, DATA, 0, 0, 0, NONE, true, 0, L"", NONE, false,
          false},
-        {"rollback puts back", rollBackDriver, DATA, 0, 0, 0, 2, false, 0, L"deploy", NONE, false},
+        {"rollback takes off", rollBackDriver, DATA, 0, 0, 0, 1, false, 0, L"copy remove -force",
+         NONE, false, false},
+        {"rollback puts back", rollBackDriver, DATA, 0, 0, 0, 2, false, 0, L"deploy", NONE, false,
+         false},
         {"rollback puts back staged", rollBackDriver, DATA, 0, 0, 0, 3, false, 0, L"deploy -stage",
-         NONE, false},
-        {"rollback, nothing", rollBackDriver, DATA, 0, 0, 0, 0, false, 0, L"", NONE, false},
-        {"commit", commitDriver, DATA, 0, 0, 0, 1, false, 0, L"", NONE, false},
+         NONE, false, false},
+        {"rollback, nothing", rollBackDriver, DATA, 0, 0, 0, 0, false, 0, L"", NONE, false, false},
+        {"commit", commitDriver, DATA, 0, 0, 0, 1, false, 0, L"", NONE, false, false},
     };
     for (const Case& c : cases)
     {
@@ -91,6 +100,8 @@ TEST(MsiAction, DriverActionsAndTheirRollback)
             script.relatedProducts.push_back(NEWER);
         if (c.stepBefore != NONE)
             script.registry[key] = static_cast<DWORD>(c.stepBefore);
+        if (c.stepBefore == ROLLBACK_TAKE_OFF)
+            script.files = copy;
         const MsiSeen& seen = playMsiSession(seam, script);
 
         EXPECT_EQ(c.expectedResult, c.action(FAKE_SESSION)) << c.name;
@@ -100,8 +111,7 @@ TEST(MsiAction, DriverActionsAndTheirRollback)
             << c.name;
         EXPECT_EQ(c.expectedReboot, seen.rebootAtEnd) << c.name;
         EXPECT_TRUE(seen.withoutWindow) << c.name;
-        for (const std::wstring& program : seen.programs)
-            EXPECT_EQ(L"\"C:\\Program Files\\K\\kvr7ctl.exe\"", program) << c.name;
+        EXPECT_EQ(c.expectedCopy ? copy : std::set<std::wstring>(), seen.files) << c.name;
     }
 }
 

@@ -20,8 +20,12 @@ DebugCaptureResult run(const std::wstring& commandLine, DWORD, const DebugCaptur
     if (end == std::wstring::npos)
         return result;
     const std::wstring arguments = commandLine.substr(end + 2);
-    g_seen.programs.push_back(commandLine.substr(0, end + 1));
-    g_seen.commands.push_back(arguments);
+    const std::wstring program = commandLine.substr(1, end - 1);
+    const std::wstring folder = g_script.actionData.substr(g_script.actionData.rfind(L'|') + 1);
+    g_seen.commands.push_back((program == folder + L"\\kvr7ctl.exe"             ? L""
+                               : program == folder + L"\\Rollback\\kvr7ctl.exe" ? L"copy "
+                                                                                : L"elsewhere ") +
+                              arguments);
     const auto code = g_script.exitCodes.find(arguments);
     if (code == g_script.exitCodes.end() || code->second == CANNOT_START)
         return result;
@@ -88,13 +92,33 @@ LSTATUS WINAPI deleteKey(HKEY root, LPCWSTR key)
                                                                       : ERROR_FILE_NOT_FOUND;
 }
 
+BOOL WINAPI makeFolder(LPCWSTR path, LPSECURITY_ATTRIBUTES)
+{
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return g_seen.files.insert(path).second;
+}
+
+BOOL WINAPI copy(LPCWSTR, LPCWSTR to, BOOL)
+{
+    g_seen.files.insert(to);
+    return TRUE;
+}
+
+BOOL WINAPI remove(LPCWSTR path)
+{
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return g_seen.files.erase(path) > 0;
+}
+
 } // namespace
 
 MsiSeen& playMsiSession(SeamGuard<MsiActionApi>& seam, const MsiScript& script)
 {
     g_script = script;
     g_seen = MsiSeen();
-    seam.install({run, message, setMode, property, related, setValue, getValue, deleteKey});
+    g_seen.files = script.files;
+    seam.install({run, message, setMode, property, related, setValue, getValue, deleteKey,
+                  makeFolder, copy, remove, remove});
     return g_seen;
 }
 

@@ -2,13 +2,15 @@
 // An Installer session and a kvr7ctl.exe played behind the custom actions'
 // seam (msi_action/msi_action_platform.h): CustomActionData, the products of
 // the upgrade code, kvr7ctl's exit code for each command, and the registry
-// value a rollback reads. What the actions did is kept in order: each kvr7ctl
-// command, each log line, the restart request, how commands were started.
+// value a rollback reads, the files copied for it. What the actions did is
+// kept in order: each kvr7ctl command, each log line, the restart request, how
+// commands were started.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,13 +26,17 @@ struct MsiScript
     std::map<std::wstring, int> exitCodes;     // by kvr7ctl's arguments; absent: CANNOT_START
     std::vector<std::wstring> relatedProducts; // MsiEnumRelatedProductsW's list
     std::map<std::wstring, DWORD> registry;    // Step values by key below HKLM
+    std::set<std::wstring> files;              // files and folders there at the start
 };
 
 struct MsiSeen
 {
-    std::vector<std::wstring> commands; // the arguments after "<folder>kvr7ctl.exe"
-    std::vector<std::wstring> programs; // the quoted program of each command line
-    std::vector<std::wstring> log;      // field 1 of each record
+    // The arguments of each kvr7ctl command; "copy " before them for the copy
+    // in <folder>Rollback\, "elsewhere " for any other but <folder>kvr7ctl.exe
+    // (<folder>: the last field of CustomActionData).
+    std::vector<std::wstring> commands;
+    std::set<std::wstring> files;  // files and folders made and not deleted
+    std::vector<std::wstring> log; // field 1 of each record
     bool rebootAtEnd = false;
     bool withoutWindow = true; // every command started with CREATE_NO_WINDOW
 };
