@@ -260,7 +260,7 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
     }
 }
 
-int checkAdministrator(const wchar_t* refusal)
+int refuseUnlessAdministrator(const wchar_t* refusal)
 {
     static const AdministratorsSid ADMINISTRATORS = {
         SID_REVISION,
