@@ -2,7 +2,7 @@
 // The custom actions with the Installer session and kvr7ctl.exe played behind
 // their seam: for each case, the action's result, the kvr7ctl commands it ran
 // in order (each without a window), the step and the copy of kvr7ctl it left
-// for a rollback and the restart request; and the trace reaching the log as it
+// for a rollback, the restart request, and the trace reaching the log as it
 // was written.
 
 #include <gtest/gtest.h>
@@ -12,12 +12,11 @@
 
 namespace {
 
-const wchar_t PRODUCT[] = L"{11111111-2222-3333-4444-555555555555}";
-const wchar_t NEWER[] = L"{99999999-2222-3333-4444-555555555555}";
-const wchar_t DATA[] = L"|{11111111-2222-3333-4444-555555555555}|{UPGRADE}|C:\\Program Files\\K";
-const wchar_t STAGE_DATA[] =
-    L"1|{11111111-2222-3333-4444-555555555555}|{UPGRADE}|C:\\Program Files\\K";
-const int NONE = -1; // no Step value
+const wchar_t DATA[] = L"|{PRODUCT}|{UPGRADE}|C:\\K";
+const wchar_t STAGE[] = L"1|{PRODUCT}|{UPGRADE}|C:\\K";
+const std::set<std::wstring> COPY = {L"C:\\K\\Rollback\\", L"C:\\K\\Rollback\\kvr7ctl.exe",
+                                     L"C:\\K\\Rollback\\kvr7.inf"};
+const int NO = -1; // no step; kvr7ctl cannot start
 
 std::wstring joined(const std::vector<std::wstring>& parts)
 {
@@ -31,102 +30,73 @@ std::wstring joined(const std::vector<std::wstring>& parts)
 
 TEST(MsiAction, DriverActionsAndTheirRollback)
 {
-    const std::wstring key = std::wstring(MSI_ROLLBACK_KEY) + PRODUCT;
-    const std::set<std::wstring> copy = {L"C:\\Program Files\\K\\Rollback\\",
-                                         L"C:\\Program Files\\K\\Rollback\\kvr7ctl.exe",
-                                         L"C:\\Program Files\\K\\Rollback\\kvr7.inf"};
+    const auto I = installDriver, R = removeDriver, B = rollBackDriver, C = commitDriver;
+    const int REBOOT = 1, COPIED = 2, NEWER = 4; // restart asked, copy left; a newer version there
     struct Case
     {
         const char* name;
         UINT (*action)(MSIHANDLE);
         const wchar_t* data;
-        int status, deploy, remove; // kvr7ctl's codes; CANNOT_START
-        int stepBefore;
-        bool newerInstalled;
+        int status, deploy, remove, stepBefore; // kvr7ctl's codes, the step kept before
         UINT expectedResult;
         const wchar_t* expectedCommands;
-        int expectedStep;
-        bool expectedReboot, expectedCopy;
+        int expectedStep, flags = 0;
     } cases[] = {
-        {"installed", installDriver, DATA, 1, 0, 0, NONE, false, 0, L"status; deploy", 1, false,
-         true},
-        {"staged", installDriver, STAGE_DATA, 1, 0, 0, NONE, false, 0, L"status; deploy -stage", 1,
-         false, true},
-        {"restart", installDriver, DATA, 0, 3010, 0, NONE, false, 0, L"status; deploy", 0, true,
-         false},
-        {"fails, taken off", installDriver, DATA, 1, 1603, 0, NONE, false, 1603,
-         L"status; deploy; remove -force", NONE, false, false},
-        {"fails, staged before", installDriver, DATA, 0, 20, 0, NONE, false, 1603,
-         L"status; deploy", 0, false, false},
-        {"fails, cannot tell before", installDriver, DATA, 1603, 2, 0, NONE, false, 1603,
-         L"status; deploy", 0, false, false},
-        {"fails, not taken off", installDriver, DATA, 1, 124, 1603, NONE, false, 1603,
-         L"status; deploy; remove -force", 1, false, true},
-        {"status cannot start", installDriver, DATA, CANNOT_START, 0, 0, NONE, false, 1603,
-         L"status", NONE, false, false},
-        {"no folder", installDriver, L"|{P}|{U}|", 1, 0, 0, NONE, false, 1603, L"", NONE, false,
-         false},
-        {"removed", removeDriver, DATA, 0, 0, 0, NONE, false, 0, L"status; remove -force", 2, false,
-         false},
-        {"removed, board on another driver", removeDriver, DATA, 20, 0, 0, NONE, false, 0,
-         L"status; remove -force", 3, false, false},
-        {"removed, none staged", removeDriver, DATA, 1, 0, 0, NONE, false, 0,
-         L"status; remove -force", 0, false, false},
-        {"removed, restart", removeDriver, DATA, 0, 0, 3010, NONE, false, 0,
-         L"status; remove -force", 2, true, false},
-        {"removal fails", removeDriver, DATA, 0, 0, 1603, NONE, false, 1603,
-         L"status; remove -force", 2, false, false},
-        {"removal by the upgrade", removeDriver, DATA, 0, 0, 0, NONE, true, 0, L"", NONE, false,
-         false},
-        {"rollback takes off", rollBackDriver, DATA, 0, 0, 0, 1, false, 0, L"copy remove -force",
-         NONE, false, false},
-        {"rollback puts back", rollBackDriver, DATA, 0, 0, 0, 2, false, 0, L"deploy", NONE, false,
-         false},
-        {"rollback puts back staged", rollBackDriver, DATA, 0, 0, 0, 3, false, 0, L"deploy -stage",
-         NONE, false, false},
-        {"rollback, nothing", rollBackDriver, DATA, 0, 0, 0, 0, false, 0, L"", NONE, false, false},
-        {"commit", commitDriver, DATA, 0, 0, 0, 1, false, 0, L"", NONE, false, false},
+        {"installed", I, DATA, 1, 0, 0, NO, 0, L"status; deploy", 1, COPIED},
+        {"staged", I, STAGE, 1, 0, 0, NO, 0, L"status; deploy -stage", 1, COPIED},
+        {"restart", I, DATA, 0, 3010, 0, NO, 0, L"status; deploy", 0, REBOOT},
+        {"fails, taken off", I, DATA, 1, 1603, 0, NO, 1603, L"status; deploy; remove -force", NO},
+        {"fails, staged before", I, DATA, 0, 20, 0, NO, 1603, L"status; deploy", 0},
+        {"fails, cannot tell", I, DATA, 1603, 2, 0, NO, 1603, L"status; deploy", 0},
+        {"not taken off", I, DATA, 1, 124, 1603, NO, 1603, L"status; deploy; remove -force", 1,
+         COPIED},
+        {"status cannot start", I, DATA, NO, 0, 0, NO, 1603, L"status", NO},
+        {"removed", R, DATA, 0, 0, 0, NO, 0, L"status; remove -force", 2},
+        {"removed, foreign board", R, DATA, 20, 0, 0, NO, 0, L"status; remove -force", 3},
+        {"removed, none staged", R, DATA, 1, 0, 0, NO, 0, L"status; remove -force", 0},
+        {"removal fails", R, DATA, 0, 0, 1603, NO, 1603, L"status; remove -force", 2},
+        {"removal by the upgrade", R, DATA, 0, 0, 0, NO, 0, L"", NO, NEWER},
+        {"rollback takes off", B, DATA, 0, 0, 0, 1, 0, L"copy remove -force", NO},
+        {"rollback puts back", B, DATA, 0, 0, 0, 2, 0, L"deploy", NO},
+        {"rollback puts back staged", B, DATA, 0, 0, 0, 3, 0, L"deploy -stage", NO},
+        {"rollback, nothing", B, DATA, 0, 0, 0, 0, 0, L"", NO},
+        {"commit", C, DATA, 0, 0, 0, 1, 0, L"", NO},
     };
+    const std::wstring key = MSI_ROLLBACK_KEY L"{PRODUCT}";
     for (const Case& c : cases)
     {
         SeamGuard<MsiActionApi> seam(g_msiActionApi);
-        MsiScript script;
-        script.actionData = c.data;
-        const wchar_t* deploy = c.data == STAGE_DATA ? L"deploy -stage" : L"deploy";
-        script.exitCodes = {
-            {L"status", c.status}, {deploy, c.deploy}, {L"remove -force", c.remove}};
-        script.relatedProducts = {PRODUCT};
-        if (c.newerInstalled)
-            script.relatedProducts.push_back(NEWER);
-        if (c.stepBefore != NONE)
-            script.registry[key] = static_cast<DWORD>(c.stepBefore);
+        PlayedMsi played;
+        played.actionData = c.data;
+        for (auto code : {std::make_pair(L"status", c.status),
+                          {L"deploy", c.deploy},
+                          {L"deploy -stage", c.deploy},
+                          {L"remove -force", c.remove}})
+        {
+            if (code.second != NO)
+                played.exitCodes[code.first] = code.second;
+        }
+        played.products = {L"{PRODUCT}"};
+        if (c.flags & NEWER)
+            played.products.push_back(L"{NEWER}");
+        if (c.stepBefore != NO)
+            played.registry[key] = static_cast<DWORD>(c.stepBefore);
         if (c.stepBefore == ROLLBACK_TAKE_OFF)
-            script.files = copy;
-        const MsiSeen& seen = playMsiSession(seam, script);
+            played.files = COPY;
+        playMsi(seam, played);
 
         EXPECT_EQ(c.expectedResult, c.action(FAKE_SESSION)) << c.name;
-        EXPECT_EQ(c.expectedCommands, joined(seen.commands)) << c.name;
-        const auto step = playedRegistry().find(key);
-        EXPECT_EQ(c.expectedStep, step == playedRegistry().end() ? NONE : int(step->second))
+        EXPECT_EQ(c.expectedCommands, joined(played.commands)) << c.name;
+        EXPECT_EQ(c.expectedStep, played.registry.count(key) ? int(played.registry[key]) : NO)
             << c.name;
-        EXPECT_EQ(c.expectedReboot, seen.rebootAtEnd) << c.name;
-        EXPECT_TRUE(seen.withoutWindow) << c.name;
-        EXPECT_EQ(c.expectedCopy ? copy : std::set<std::wstring>(), seen.files) << c.name;
+        EXPECT_EQ((c.flags & REBOOT) != 0, played.reboot) << c.name;
+        EXPECT_TRUE(played.windowless) << c.name;
+        // Each command's trace line as it was written, whatever the Installer
+        // would make of "[Name]" and "{...}" in a field.
+        EXPECT_EQ(played.commands.empty() || c.status == NO,
+                  joined(played.log).find(L"trace [\\[]Manufacturer[\\]] [\\{]x[\\}]") ==
+                      std::wstring::npos)
+            << c.name;
+        EXPECT_EQ(c.flags & COPIED ? COPY : std::set<std::wstring>(), played.files) << c.name;
     }
-}
-
-// Brackets and braces reach the log as written, whatever the Installer makes of
-// "[Name]" and "{...}" in a field; a failure names kvr7ctl's code and its meaning.
-TEST(MsiAction, LogLines)
-{
-    SeamGuard<MsiActionApi> seam(g_msiActionApi);
-    MsiScript script;
-    script.actionData = DATA;
-    script.exitCodes = {{L"status", 1}, {L"deploy", 1603}, {L"remove -force", 0}};
-    const MsiSeen& seen = playMsiSession(seam, script);
-    installDriver(FAKE_SESSION);
-    const std::wstring log = joined(seen.log);
-    EXPECT_NE(std::wstring::npos, log.find(L"trace [\\[]Manufacturer[\\]] [\\{]x[\\}]")) << log;
-    EXPECT_NE(std::wstring::npos, log.find(L"kvr7ctl.exe deploy ended with exit code 1603 (failed"))
-        << log;
 }

@@ -8,121 +8,100 @@
 
 namespace {
 
-MsiScript g_script;
-MsiSeen g_seen;
+PlayedMsi* g;
 
-DebugCaptureResult run(const std::wstring& commandLine, DWORD, const DebugCaptureSink& sink,
+DebugCaptureResult run(const std::wstring& line, DWORD, const DebugCaptureSink& sink,
                        const DebuggeeStart& start)
 {
-    g_seen.withoutWindow &= (start.creationFlags & CREATE_NO_WINDOW) != 0;
-    DebugCaptureResult result = {DEBUG_CAPTURE_START_FAILED, 0, ERROR_FILE_NOT_FOUND, 0, 0, 0};
-    const size_t end = commandLine.find(L"\" ", 1);
-    if (end == std::wstring::npos)
-        return result;
-    const std::wstring arguments = commandLine.substr(end + 2);
-    const std::wstring program = commandLine.substr(1, end - 1);
-    const std::wstring folder = g_script.actionData.substr(g_script.actionData.rfind(L'|') + 1);
-    g_seen.commands.push_back((program == folder + L"\\kvr7ctl.exe"             ? L""
-                               : program == folder + L"\\Rollback\\kvr7ctl.exe" ? L"copy "
-                                                                                : L"elsewhere ") +
-                              arguments);
-    const auto code = g_script.exitCodes.find(arguments);
-    if (code == g_script.exitCodes.end() || code->second == CANNOT_START)
-        return result;
+    const size_t end = line.find(L"\" ");
+    const std::wstring program = line.substr(1, end - 1), arguments = line.substr(end + 2);
+    const std::wstring folder = g->actionData.substr(g->actionData.rfind(L'|') + 1);
+    g->commands.push_back((program == folder + L"\\kvr7ctl.exe"             ? L""
+                           : program == folder + L"\\Rollback\\kvr7ctl.exe" ? L"copy "
+                                                                            : L"elsewhere ") +
+                          arguments);
+    g->windowless &= (start.creationFlags & CREATE_NO_WINDOW) != 0;
+    const auto code = g->exitCodes.find(arguments);
+    if (code == g->exitCodes.end())
+        return {DEBUG_CAPTURE_START_FAILED, 0, ERROR_FILE_NOT_FOUND, 0, 0, 0};
     sink.line(sink.context, L"trace [Manufacturer] {x}");
-    result.outcome = DEBUG_CAPTURE_EXITED;
-    result.exitCode = static_cast<DWORD>(code->second);
-    return result;
+    return {DEBUG_CAPTURE_EXITED, static_cast<DWORD>(code->second), 0, 0, 1, 0};
 }
 
-int WINAPI message(MSIHANDLE session, INSTALLMESSAGE, MSIHANDLE record)
+int WINAPI message(MSIHANDLE, INSTALLMESSAGE, MSIHANDLE record)
 {
     wchar_t text[1024] = L"";
     DWORD size = 1024;
-    if (session == FAKE_SESSION && MsiRecordGetStringW(record, 1, text, &size) == ERROR_SUCCESS)
-        g_seen.log.push_back(text);
+    MsiRecordGetStringW(record, 1, text, &size);
+    g->log.push_back(text);
     return IDOK;
 }
 
-UINT WINAPI setMode(MSIHANDLE, MSIRUNMODE mode, BOOL state)
+UINT WINAPI setMode(MSIHANDLE, MSIRUNMODE mode, BOOL on)
 {
-    g_seen.rebootAtEnd |= mode == MSIRUNMODE_REBOOTATEND && state;
+    g->reboot |= mode == MSIRUNMODE_REBOOTATEND && on;
     return ERROR_SUCCESS;
 }
 
-UINT WINAPI property(MSIHANDLE, LPCWSTR name, LPWSTR value, LPDWORD size)
+UINT WINAPI property(MSIHANDLE, LPCWSTR, LPWSTR value, LPDWORD size)
 {
-    const std::wstring text = wcscmp(name, L"CustomActionData") == 0 ? g_script.actionData : L"";
     const DWORD room = *size;
-    *size = static_cast<DWORD>(text.size());
-    if (room <= text.size())
-        return ERROR_MORE_DATA;
-    wcscpy(value, text.c_str());
-    return ERROR_SUCCESS;
+    *size = static_cast<DWORD>(g->actionData.size());
+    return room > *size ? (wcscpy(value, g->actionData.c_str()), ERROR_SUCCESS) : ERROR_MORE_DATA;
 }
 
 UINT WINAPI related(LPCWSTR, DWORD, DWORD index, LPWSTR product)
 {
-    if (index >= g_script.relatedProducts.size())
+    if (index >= g->products.size())
         return ERROR_NO_MORE_ITEMS;
-    wcscpy(product, g_script.relatedProducts[index].c_str());
+    wcscpy(product, g->products[index].c_str());
     return ERROR_SUCCESS;
 }
 
 LSTATUS WINAPI setValue(HKEY root, LPCWSTR key, LPCWSTR, DWORD, LPCVOID data, DWORD)
 {
-    if (root != HKEY_LOCAL_MACHINE)
-        return ERROR_ACCESS_DENIED;
-    g_script.registry[key] = *static_cast<const DWORD*>(data);
-    return ERROR_SUCCESS;
+    if (root == HKEY_LOCAL_MACHINE)
+        g->registry[key] = *static_cast<const DWORD*>(data);
+    return root == HKEY_LOCAL_MACHINE ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
-LSTATUS WINAPI getValue(HKEY root, LPCWSTR key, LPCWSTR, DWORD, LPDWORD, PVOID data, LPDWORD)
+LSTATUS WINAPI getValue(HKEY, LPCWSTR key, LPCWSTR, DWORD, LPDWORD, PVOID data, LPDWORD)
 {
-    const auto found = g_script.registry.find(key);
-    if (root != HKEY_LOCAL_MACHINE || found == g_script.registry.end())
+    const auto found = g->registry.find(key);
+    if (found == g->registry.end())
         return ERROR_FILE_NOT_FOUND;
     *static_cast<DWORD*>(data) = found->second;
     return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI deleteKey(HKEY root, LPCWSTR key)
+LSTATUS WINAPI deleteKey(HKEY, LPCWSTR key)
 {
-    return root == HKEY_LOCAL_MACHINE && g_script.registry.erase(key) ? ERROR_SUCCESS
-                                                                      : ERROR_FILE_NOT_FOUND;
+    return g->registry.erase(key) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 BOOL WINAPI makeFolder(LPCWSTR path, LPSECURITY_ATTRIBUTES)
 {
     SetLastError(ERROR_ALREADY_EXISTS);
-    return g_seen.files.insert(path).second;
+    return g->files.insert(path).second;
 }
 
 BOOL WINAPI copy(LPCWSTR, LPCWSTR to, BOOL)
 {
-    g_seen.files.insert(to);
+    g->files.insert(to);
     return TRUE;
 }
 
 BOOL WINAPI remove(LPCWSTR path)
 {
     SetLastError(ERROR_FILE_NOT_FOUND);
-    return g_seen.files.erase(path) > 0;
+    return g->files.erase(path) > 0;
 }
 
 } // namespace
 
-MsiSeen& playMsiSession(SeamGuard<MsiActionApi>& seam, const MsiScript& script)
+void playMsi(SeamGuard<MsiActionApi>& seam, PlayedMsi& played)
 {
-    g_script = script;
-    g_seen = MsiSeen();
-    g_seen.files = script.files;
+    g = &played;
     seam.install({run, message, setMode, property, related, setValue, getValue, deleteKey,
                   makeFolder, copy, remove, remove});
-    return g_seen;
-}
-
-const std::map<std::wstring, DWORD>& playedRegistry()
-{
-    return g_script.registry;
 }
