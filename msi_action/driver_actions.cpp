@@ -130,7 +130,7 @@ bool readActionData(MSIHANDLE session, ActionData* data)
     data->folder = fields[0];
     data->upgrade = fields[1];
     data->product = fields[2];
-    data->stageOnly = text.compare(0, end, L"1") == 0 && end == 1;
+    data->stageOnly = text.substr(0, end) == L"1";
     if (data->folder.empty() || data->product.empty())
     {
         logLine(session, MSI_TEXT_BAD_DATA, text.c_str());
