@@ -10,9 +10,10 @@
 # with a package code derived from the inputs and the epoch's time. The product
 # code is derived from the version and the architecture, so a rebuild of one
 # version is the same product.
-# wixl leaves out, with exit code 0, a custom action it cannot write: the tables
-# are read back and the package is refused when an action or its place in the
-# sequence is missing.
+# wixl leaves out, with exit code 0, a custom action it cannot write (rollback
+# and commit actions among them): those are added to the tables after it with
+# msibuild, then the tables are read back and the package is refused when an
+# action, its place in the sequence or its condition is not as it must be.
 import hashlib
 import os
 import shutil
@@ -26,14 +27,33 @@ import uuid
 NAMESPACE = uuid.UUID("3A9F1C52-7E04-4D6B-A8B1-52C9E07D6F21")
 
 # What the package must hold: custom actions with their types (1 = DLL in the
-# Binary table, + 1024 deferred, + 2048 not impersonated; 51 = set a property)
-# and their sequence numbers in InstallExecuteSequence.
+# Binary table, + 256 rollback, + 512 commit, + 1024 in the execution script,
+# + 2048 not impersonated; 51 = set a property) and their sequence numbers in
+# InstallExecuteSequence.
 ACTIONS = {
     "Kvr7InstallData": ("51", "4100"),
+    "Kvr7UndoInstallData": ("51", "4104"),
+    "Kvr7UndoInstall": ("3329", "4106"),
     "Kvr7InstallDriver": ("3073", "4110"),
     "Kvr7RemoveData": ("51", "1700"),
+    "Kvr7UndoRemoveData": ("51", "1704"),
+    "Kvr7UndoRemove": ("3329", "1706"),
     "Kvr7RemoveDriver": ("3073", "1710"),
+    "Kvr7CommitData": ("51", "6500"),
+    "Kvr7Commit": ("3585", "6510"),
 }
+# The actions added after wixl: (name, type, DLL entry point, the deferred
+# actions whose condition it takes, joined by OR). Each comes with a type-51
+# action named <name>Data that gives it the CustomActionData of the first of
+# those: a rollback or commit action needs what its deferred action gets.
+ADDED = [
+    ("Kvr7UndoInstall", "3329", "RollBackDriver", ["Kvr7InstallDriver"]),
+    ("Kvr7UndoRemove", "3329", "RollBackDriver", ["Kvr7RemoveDriver"]),
+    ("Kvr7Commit", "3585", "CommitDriver", ["Kvr7InstallDriver", "Kvr7RemoveDriver"]),
+]
+# Where the older version is removed: after InstallFinalize (6600), so that
+# its removal runs when this version is installed and needs the driver.
+REMOVE_EXISTING = "6700"
 PROPERTIES = {"ARPNOREPAIR": "1", "ARPNOMODIFY": "1", "ALLUSERS": "1"}
 # Public properties that an administrator may set (on the command line or in a
 # transform) and that the server side of a managed installation must see.
@@ -60,22 +80,59 @@ def add_secure_property(package):
                     % ";".join(name for name in names if name)], check=True)
 
 
+def sql(text):
+    return "'%s'" % text.replace("'", "''")
+
+
+def add_actions(package):
+    """The rollback and commit actions, and their data actions, with msibuild."""
+    custom = {row[0]: row for row in rows(package, "CustomAction")}
+    sequence = {row[0]: row for row in rows(package, "InstallExecuteSequence")}
+    queries = []
+    for name, kind, entry, owners in ADDED:
+        if any(owner not in sequence or owner.replace("Driver", "Data") not in custom
+               for owner in owners):
+            fail("%s: %s has no deferred action to follow" % (package, name))
+        condition = " OR ".join("(%s)" % sequence[owner][1] for owner in owners)
+        data = custom[owners[0].replace("Driver", "Data")][3]
+        for action, action_kind, source, target in ((name + "Data", "51", name, data),
+                                                     (name, kind, "Kvr7Action", entry)):
+            queries.append("INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) "
+                           "VALUES (%s, %s, %s, %s)" % (sql(action), action_kind, sql(source), sql(target)))
+            queries.append("INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) "
+                           "VALUES (%s, %s, %s)" % (sql(action), sql(condition), ACTIONS[action][1]))
+    subprocess.run(["msibuild", package] + [arg for query in queries for arg in ("-q", query)],
+                   check=True)
+
+
 def check_tables(package, arch):
-    actions = {row[0]: row[1] for row in rows(package, "CustomAction")}
-    sequence = {row[0]: row[2] for row in rows(package, "InstallExecuteSequence")}
+    custom = {row[0]: row for row in rows(package, "CustomAction")}
+    actions = {name: row[1] for name, row in custom.items()}
+    steps = {row[0]: row for row in rows(package, "InstallExecuteSequence")}
+    sequence = {name: row[2] for name, row in steps.items()}
     properties = {row[0]: row[1] for row in rows(package, "Property")}
     for name, (kind, number) in sorted(ACTIONS.items()):
         if actions.get(name) != kind:
             fail("%s: custom action %s is %s, not of type %s" % (package, name, actions.get(name), kind))
         if sequence.get(name) != number:
             fail("%s: custom action %s is at %s, not at %s" % (package, name, sequence.get(name), number))
+    # An action runs exactly when its data action does, and a rollback or
+    # commit action when its deferred actions do.
+    for name in ("Kvr7InstallDriver", "Kvr7RemoveDriver"):
+        if steps[name][1] != steps[name.replace("Driver", "Data")][1]:
+            fail("%s: %s and its data action have different conditions" % (package, name))
+    for name, _, entry, owners in ADDED:
+        condition = " OR ".join("(%s)" % steps[owner][1] for owner in owners)
+        if custom[name][3] != entry or steps[name][1] != condition or steps[name + "Data"][1] != condition:
+            fail("%s: %s does not run %s when %s" % (package, name, entry, condition))
+    if sequence.get("RemoveExistingProducts") != REMOVE_EXISTING:
+        fail("%s: RemoveExistingProducts is at %s, not at %s"
+             % (package, sequence.get("RemoveExistingProducts"), REMOVE_EXISTING))
     for name, value in sorted(PROPERTIES.items()):
         if properties.get(name) != value:
             fail("%s: property %s is %s, not %s" % (package, name, properties.get(name), value))
     if SECURE not in properties.get("SecureCustomProperties", "").split(";"):
         fail("%s: %s is not a secure property" % (package, SECURE))
-    if "RemoveExistingProducts" not in sequence:
-        fail("%s: no RemoveExistingProducts" % package)
     conditions = [row[0] for row in rows(package, "LaunchCondition")]
     if "NOT WIX_DOWNGRADE_DETECTED" not in conditions:
         fail("%s: a downgrade is not refused" % package)
@@ -142,6 +199,7 @@ def main():
         if built.returncode != 0 or said:
             fail("wixl (exit code %d):\n%s" % (built.returncode, "\n".join(said)))
         add_secure_property(package)
+        add_actions(package)
         check_tables(package, arch)
         pin_summary(package, package_code, epoch, work)
         shutil.move(package, output)
