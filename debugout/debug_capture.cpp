@@ -177,19 +177,25 @@ std::wstring withoutLineEnd(const std::wstring& text)
 }
 
 DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeoutMs,
-                                    const DebugCaptureSink& sink)
+                                    const DebugCaptureSink& sink, const DebuggeeStart& start)
 {
     DebugCaptureResult result = {DEBUG_CAPTURE_FAILED, 0, 0, 0, 0, 0};
-    const DWORD start = GetTickCount();
+    const DWORD startTick = GetTickCount();
 
     // CreateProcessW may write into the command line, so it gets its own copy.
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    if (start.showWindow != DEBUGGEE_SHOW_DEFAULT)
+    {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(start.showWindow);
+    }
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
-                        nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
+                        DEBUG_ONLY_THIS_PROCESS | start.creationFlags, nullptr, nullptr, &startup,
+                        &process))
     {
         result.error = GetLastError();
         result.outcome = DEBUG_CAPTURE_START_FAILED;
@@ -221,7 +227,8 @@ DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeo
     bool seenFirstBreakpoint = false;
     for (;;)
     {
-        DWORD wait = terminated ? remainingMs(drainStart, DRAIN_MS) : remainingMs(start, timeoutMs);
+        DWORD wait =
+            terminated ? remainingMs(drainStart, DRAIN_MS) : remainingMs(startTick, timeoutMs);
         DEBUG_EVENT event = {};
         if (!waitForEvent(&event, wait))
         {

@@ -41,6 +41,19 @@ struct DebugCaptureResult
     unsigned long unreadable; // debug strings whose text could not be read
 };
 
+// How the debuggee is started, besides DEBUG_ONLY_THIS_PROCESS: more creation
+// flags (CREATE_NO_WINDOW, so that a console program started by a process
+// without a console opens no console window), and the show state its first
+// window takes (passed as STARTUPINFO's wShowWindow with STARTF_USESHOWWINDOW;
+// SW_HIDE keeps the window hidden). DEBUGGEE_SHOW_DEFAULT passes no show state.
+struct DebuggeeStart
+{
+    DWORD creationFlags;
+    int showWindow;
+};
+const int DEBUGGEE_SHOW_DEFAULT = -1;
+const DebuggeeStart DEBUGGEE_AS_IS = {0, DEBUGGEE_SHOW_DEFAULT};
+
 // Exit code given to a debuggee that is terminated because time ran out.
 const DWORD DEBUG_CAPTURE_TIMEOUT_EXIT_CODE = 124;
 
@@ -61,7 +74,8 @@ bool readDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info, std::
 std::wstring withoutLineEnd(const std::wstring& text);
 
 // Starts `commandLine` (program and arguments, as CreateProcessW takes them)
-// with DEBUG_ONLY_THIS_PROCESS and runs the debug loop. `timeoutMs` bounds the
-// whole run (INFINITE for no bound).
+// with DEBUG_ONLY_THIS_PROCESS and `start`, and runs the debug loop.
+// `timeoutMs` bounds the whole run (INFINITE for no bound).
 DebugCaptureResult runUnderDebugger(const std::wstring& commandLine, DWORD timeoutMs,
-                                    const DebugCaptureSink& sink);
+                                    const DebugCaptureSink& sink,
+                                    const DebuggeeStart& start = DEBUGGEE_AS_IS);

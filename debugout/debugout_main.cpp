@@ -102,7 +102,11 @@ int main()
     }
 
     DebugCaptureSink sink = {nullptr, writeLine, &target};
-    const DebugCaptureResult result = runUnderDebugger(commandLine, timeoutMs, sink);
+    // A console program gets no console window of its own, whoever started
+    // debugout (deploy.cmd run by a fleet tool as SYSTEM); its standard output
+    // then goes nowhere, and what it traces is what debugout writes.
+    const DebuggeeStart windowless = {CREATE_NO_WINDOW, DEBUGGEE_SHOW_DEFAULT};
+    const DebugCaptureResult result = runUnderDebugger(commandLine, timeoutMs, sink, windowless);
     file.reset();
     if (target.failed)
         printError(L"debugout: could not write every line");

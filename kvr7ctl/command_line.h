@@ -1,7 +1,7 @@
 // command_line.h
 // What kvr7ctl.exe does with its command line: checks the platform, reads the
 // verb and its options and the package's INF, and runs the verb (status.h,
-// remove.h). Every fact goes to standard output as a `key=value` line and to the
+// remove.h, deploy.h). Every fact goes to standard output as a `key=value` line and to the
 // debugger output (report.h); the exit codes are in exit_codes.h.
 #pragma once
 

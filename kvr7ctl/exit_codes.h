@@ -6,11 +6,15 @@
 
 enum Kvr7ctlExitCode
 {
-    KVR7CTL_DONE = 0,         // status: at least one copy staged; remove: nothing left
+    KVR7CTL_DONE = 0,         // status: at least one copy staged; remove: nothing left;
+                              // deploy: installed or staged, and the check confirms it
     KVR7CTL_NOT_STAGED = 1,   // status: no copy staged
     KVR7CTL_BAD_COMMAND = 87, // the command line is wrong
-    KVR7CTL_NOT_ADMIN = 740,  // remove without administrator rights
+    KVR7CTL_TIMED_OUT = 124,  // deploy: the installer did not end in time and was stopped
+    KVR7CTL_NOT_ADMIN = 740,  // remove and deploy without administrator rights
     KVR7CTL_FAILED = 1603,    // a step failed (the report names it and its error)
     KVR7CTL_BUSY = 1618,      // remove: other device installations did not finish in time
-    KVR7CTL_RESTART = 3010,   // status: a device waits for a restart; remove: done, restart due
+    KVR7CTL_RESTART = 3010,   // status: a device waits for a restart; remove: done, restart
+                              // due; deploy: done, restart due
+    // deploy also ends with the installer's own code when the installer failed.
 };

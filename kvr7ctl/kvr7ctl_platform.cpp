@@ -37,4 +37,5 @@ Kvr7ctlApi g_kvr7ctlApi = {
     ::SetupUninstallOEMInfW,
     lookUpDiUninstallDriverW,
     ::CheckTokenMembership,
+    ::runUnderDebugger,
 };

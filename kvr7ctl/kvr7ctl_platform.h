@@ -3,8 +3,10 @@
 // INF folder, the Setup API's device list and device properties, the
 // configuration manager's device state and wait for pending installations, the
 // removal of devices and of staged packages, the run-time lookup of
-// DiUninstallDriverW (newdev.dll, Windows 10 1703 and later) and the
-// administrator check. g_kvr7ctlApi is filled with the real entry points
+// DiUninstallDriverW (newdev.dll, Windows 10 1703 and later), the
+// administrator check, and the run of the installer under the debugger
+// capture (debugout/debug_capture.h: one entry, so that tests play the
+// installer's exit codes and trace). g_kvr7ctlApi is filled with the real entry points
 // (kvr7ctl_platform.cpp); tests replace entries to play any answer the platform
 // can give. The entries carry the platform's own signatures and no logic.
 #pragma once
@@ -14,7 +16,10 @@
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
+#include <string>
+
 #include "base/unique_handle.h"
+#include "debugout/debug_capture.h"
 
 // Exported by setupapi.dll; the Windows SDK's cfgmgr32.h declares it, mingw-w64's
 // does not.
@@ -57,6 +62,10 @@ struct Kvr7ctlApi
     // The entry point, or null with the loader's error where newdev.dll lacks it.
     DiUninstallDriverWFn (*lookUpDiUninstallDriverW)();
     BOOL(WINAPI* CheckTokenMembership)(HANDLE token, PSID sid, PBOOL isMember);
+
+    DebugCaptureResult (*runUnderDebugger)(const std::wstring& commandLine, DWORD timeoutMs,
+                                           const DebugCaptureSink& sink,
+                                           const DebuggeeStart& start);
 };
 
 extern Kvr7ctlApi g_kvr7ctlApi;

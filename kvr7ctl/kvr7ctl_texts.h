@@ -1,7 +1,11 @@
 // kvr7ctl_texts.h
 // Every text of kvr7ctl.exe: the usage, the report's keys, the refusals and the
-// trace patterns ("%s" is a wide string; each pattern ends its own line).
+// trace patterns ("%s" is a wide string; each pattern ends its own line); and
+// the meanings of the installer's exit codes and of kvr7ctl's own, one table
+// each, which the Windows Installer packages' custom action reads too.
 #pragma once
+
+#include <cstddef>
 
 // The usage: one line per verb, its help line after the program's name, then
 // the note (command_line.cpp puts it together).
@@ -9,6 +13,7 @@
 #define TEXT_CTL_USAGE_NEXT L"       kvr7ctl.exe "
 #define TEXT_CTL_HELP_STATUS L"status [INF]"
 #define TEXT_CTL_HELP_REMOVE L"remove [-force] [INF]"
+#define TEXT_CTL_HELP_DEPLOY L"deploy [-stage] [INF]"
 #define TEXT_CTL_USAGE_NOTE                                                                        \
     L"INF is the package's INF file; by default kvr7.inf beside kvr7ctl.exe."
 
@@ -18,6 +23,17 @@
 #define TEXT_CTL_WOW64                                                                             \
     L"kvr7ctl: the 32-bit kvr7ctl.exe does not work on 64-bit Windows; use the one in x64\\"
 #define TEXT_CTL_NOT_ADMIN L"kvr7ctl: remove needs administrator rights (run it elevated)"
+#define TEXT_CTL_DEPLOY_NOT_ADMIN L"kvr7ctl: deploy needs administrator rights (run it elevated)"
+
+// The installer that deploy runs, beside kvr7ctl.exe, built for the same
+// architecture; its arguments for installing and for staging.
+#ifdef _WIN64
+#define KVR7CTL_INSTALLER L"install64.exe"
+#else
+#define KVR7CTL_INSTALLER L"install.exe"
+#endif
+#define INSTALLER_INSTALL L"-nopause"
+#define INSTALLER_STAGE L"-nopause -preinstall"
 
 // Report keys: one `key=value` line per fact on standard output.
 #define REPORT_INF L"inf"
@@ -34,6 +50,16 @@
 #define REPORT_FAILED_STEP L"failedstep"
 #define REPORT_WIN32_ERROR L"error"
 #define REPORT_RESULT L"result"
+#define REPORT_RUN L"run"
+#define REPORT_INSTALLER_CODE L"installercode"
+#define REPORT_MEANING L"meaning"
+#define REPORT_OUTCOME L"outcome"
+// The last line of a report run inside another verb's (deploy's check).
+#define REPORT_STATUS_RESULT L"statusresult"
+
+// What deploy did, as `outcome=` names it.
+#define OUTCOME_INSTALLED L"installed"
+#define OUTCOME_STAGED L"staged"
 
 // The two ways of removal, as the report names them.
 #define REMOVAL_UNINSTALL_DRIVER L"DiUninstallDriverW"
@@ -51,6 +77,13 @@
 #define STEP_UNINSTALL_INF L"SetupUninstallOEMInfW "
 #define STEP_STILL_STAGED L"checking that the copy is gone: still staged: "
 #define STEP_STILL_USED L"checking that no device uses the copy: still used by "
+#define STEP_INF_BLANK L"passing the package INF to the installer: its path holds a blank"
+#define STEP_START_INSTALLER L"starting the installer"
+#define STEP_CAPTURE_FAILED L"running the installer: the debugger capture failed; it was stopped"
+#define STEP_TIMED_OUT L"waiting for the installer: it did not end in time and was stopped"
+#define STEP_INSTALLER_FAILED L"running the installer: it reported a failure"
+#define STEP_INSTALLER_UNKNOWN L"running the installer: it ended with a code it does not have"
+#define STEP_NOT_STAGED L"checking the outcome: no copy of the package is staged"
 
 // Trace lines.
 #define TRACE_REPORT L"kvr7ctl: %s=%s\n"
@@ -70,3 +103,68 @@
 #define TRACE_CALL_DONE L"done"
 #define TRACE_CALL_FAILED L"failed"
 #define TRACE_VERIFY L"kvr7ctl: searching again: %lu copies left\n"
+#define TRACE_RUN L"kvr7ctl: running %s (window hidden, at most %lu minutes)\n"
+#define TRACE_RUN_ENDED L"kvr7ctl: the installer ended with %lu: %s\n"
+#define TRACE_STAGE_INSTEAD                                                                        \
+    L"kvr7ctl: no board present: staging the driver for a board plugged in later\n"
+
+// A program's exit code and what it means.
+struct ExitCodeMeaning
+{
+    unsigned long code;
+    const wchar_t* text;
+};
+
+// The installer's exit codes (install64.exe and install.exe). 100 to 123 but
+// 105 are failures of the pre-installation, which its trace names.
+inline constexpr ExitCodeMeaning INSTALLER_CODES[] = {
+    {0, L"no errors"},
+    {1, L"Windows version too low, or the 32-bit program on 64-bit Windows"},
+    {2, L"failed to open the .inf file"},
+    {3, L"failed to parse the .inf file: no [Manufacturer] section"},
+    {4, L"no suitable hardware found"},
+    {5, L"an unexpected error occurred during installation"},
+    {6, L"bad command-line arguments"},
+    {7, L"insufficient resources"},
+    {8, L"failed to load x86_64\\difxapi.dll"},
+    {9, L"failed to get an entry point in difxapi.dll"},
+    {105, L"already pre-installed"},
+};
+#define TEXT_INSTALLER_PREINSTALL L"error in pre-installation (the trace above names it)"
+
+// kvr7ctl's exit codes (kvr7ctl/exit_codes.h), for those who run it.
+inline constexpr ExitCodeMeaning KVR7CTL_CODES[] = {
+    {0,
+     L"done: the driver package is staged (and on every present board), or nothing of it is left"},
+    {1, L"no copy of the driver package is staged"},
+    {87, L"bad command line"},
+    {124, L"the installer did not end within 30 minutes and was stopped"},
+    {740, L"administrator rights are needed"},
+    {1603, L"failed (the trace above names the step)"},
+    {1618, L"another device installation is still under way"},
+    {3010, L"a restart is needed"},
+};
+
+#define TEXT_UNKNOWN_CODE L"a code this package does not know"
+
+// The meaning of `code` in `table`, or `otherwise` where the table lacks it.
+template <size_t N>
+const wchar_t* meaningOf(const ExitCodeMeaning (&table)[N], unsigned long code,
+                         const wchar_t* otherwise)
+{
+    for (const ExitCodeMeaning& entry : table)
+        if (entry.code == code)
+            return entry.text;
+    return otherwise;
+}
+
+inline const wchar_t* installerCodeMeaning(unsigned long code)
+{
+    return meaningOf(INSTALLER_CODES, code,
+                     code >= 100 && code <= 123 ? TEXT_INSTALLER_PREINSTALL : TEXT_UNKNOWN_CODE);
+}
+
+inline const wchar_t* kvr7ctlCodeMeaning(unsigned long code)
+{
+    return meaningOf(KVR7CTL_CODES, code, TEXT_UNKNOWN_CODE);
+}

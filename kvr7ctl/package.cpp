@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "base/administrator.h"
 #include "base/path.h"
 #include "base/trace.h"
 #include "inf/inf_file.h"
@@ -165,6 +166,7 @@ bool sameText(const std::wstring& a, const std::wstring& b)
 
 int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package* package)
 {
+    package->programFolder = ownFolder;
     if (inf.empty())
     {
         if (ownFolder.empty())
@@ -250,4 +252,15 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
         device.restartPending = restartPending(device, copies[device.copy].name);
         devices->push_back(device);
     }
+}
+
+int checkAdministrator(const wchar_t* refusal)
+{
+    bool administrator = false;
+    if (!checkAdministrator(g_kvr7ctlApi.CheckTokenMembership, &administrator))
+        return reportFailure(STEP_ADMIN, GetLastError());
+    if (!administrator)
+        // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
+        return reportRefusal(refusal, STEP_ADMIN, KVR7CTL_NOT_ADMIN, KVR7CTL_NOT_ADMIN);
+    return KVR7CTL_DONE;
 }

@@ -1,7 +1,8 @@
 // package.h
-// What status and remove share: the package's identity, read from its own INF
-// or from a staged copy; the search of the system INF folder for the staged
-// copies of the package; and the devices whose driver comes from those copies.
+// What the verbs share: the package's identity, read from its own INF or from
+// a staged copy; the search of the system INF folder for the staged copies of
+// the package; the devices whose driver comes from those copies; and the
+// administrator check.
 // A staged copy is a file of the system INF folder named oem<N>.inf (or, as Wine
 // names a first copy, like the package's INF) whose original name, Provider and
 // ClassGuid are the package's. Every platform call goes through g_kvr7ctlApi
@@ -28,6 +29,7 @@ struct InfIdentity
 
 struct Package
 {
+    std::wstring programFolder; // kvr7ctl.exe's own folder, the installer's too
     std::wstring infPath;
     std::wstring fileName;
     InfIdentity identity;
@@ -64,3 +66,7 @@ bool findCopies(const Package& package, std::vector<StagedCopy>* copies, DWORD* 
 // the device set `set` (which the devices' data refer to).
 bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
                  std::vector<PackageDevice>* devices, DWORD* error);
+
+// KVR7CTL_DONE when this process has administrator rights; otherwise the
+// report is ended (with `refusal` said when it has not) and its exit code given.
+int checkAdministrator(const wchar_t* refusal);

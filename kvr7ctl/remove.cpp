@@ -5,7 +5,6 @@
 
 #include "kvr7ctl/remove.h"
 
-#include "base/administrator.h"
 #include "base/trace.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
 #include "kvr7ctl/report.h"
@@ -81,12 +80,9 @@ int uninstallEach(DiUninstallDriverWFn uninstall, const std::vector<StagedCopy>&
 
 int removePackage(const Package& package, bool force)
 {
-    bool administrator = false;
-    if (!checkAdministrator(g_kvr7ctlApi.CheckTokenMembership, &administrator))
-        return reportFailure(STEP_ADMIN, GetLastError());
-    if (!administrator)
-        // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
-        return reportRefusal(TEXT_CTL_NOT_ADMIN, STEP_ADMIN, KVR7CTL_NOT_ADMIN, KVR7CTL_NOT_ADMIN);
+    const int rights = checkAdministrator(TEXT_CTL_NOT_ADMIN);
+    if (rights != KVR7CTL_DONE)
+        return rights;
 
     const DWORD waited = g_kvr7ctlApi.CMP_WaitNoPendingInstallEvents(PENDING_INSTALLS_WAIT_MS);
     const DWORD waitError = GetLastError();

@@ -7,6 +7,13 @@
 #include "console/tool_text.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
 
+namespace {
+
+// The key of the report's last line.
+const wchar_t* g_resultKey = REPORT_RESULT;
+
+} // namespace
+
 void report(const wchar_t* key, const std::wstring& value)
 {
     printValue(key, value);
@@ -15,7 +22,7 @@ void report(const wchar_t* key, const std::wstring& value)
 
 int finishReport(int code)
 {
-    report(REPORT_RESULT, decimal(code));
+    report(g_resultKey, decimal(code));
     return code;
 }
 
@@ -31,4 +38,14 @@ int reportRefusal(const wchar_t* text, const wchar_t* step, DWORD error, int cod
     printError(text);
     traceLine(L"%s\n", text);
     return reportFailure(step, error, code);
+}
+
+InnerReport::InnerReport(const wchar_t* key) : m_outerKey(g_resultKey)
+{
+    g_resultKey = key;
+}
+
+InnerReport::~InnerReport()
+{
+    g_resultKey = m_outerKey;
 }

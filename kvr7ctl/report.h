@@ -21,3 +21,18 @@ int reportFailure(const std::wstring& step, DWORD error, int code = KVR7CTL_FAIL
 
 // Says `text` on standard error and in the trace, then ends as reportFailure.
 int reportRefusal(const wchar_t* text, const wchar_t* step, DWORD error, int code);
+
+// While one lives, a report that ends writes its last line as `key=` instead of
+// `result=`: a verb that runs another's report inside its own (deploy checks its
+// outcome with status's) keeps one `result=` line, its own, last.
+class InnerReport
+{
+public:
+    explicit InnerReport(const wchar_t* key);
+    ~InnerReport();
+    InnerReport(const InnerReport&) = delete;
+    InnerReport& operator=(const InnerReport&) = delete;
+
+private:
+    const wchar_t* m_outerKey;
+};

@@ -24,6 +24,7 @@
 #include "msi_action/msi_action_texts.h"
 #include "debugout/debug_capture.h"
 #include "kvr7ctl/exit_codes.h"
+#include "kvr7ctl/kvr7ctl_texts.h"
 
 namespace {
 
@@ -39,8 +40,6 @@ const DWORD RUN_TIMEOUT_MINUTES = 30;
 
 const DWORD PROGRAM_NO_HARDWARE = 4;
 const DWORD PROGRAM_ALREADY_STAGED = 105;
-const DWORD PROGRAM_PREINSTALL_FIRST = 100;
-const DWORD PROGRAM_PREINSTALL_LAST = 123;
 
 struct MsiHandleTraits
 {
@@ -49,43 +48,6 @@ struct MsiHandleTraits
     static void close(Handle handle) { ::MsiCloseHandle(handle); }
 };
 typedef UniqueHandle<MsiHandleTraits> UniqueMsiHandle;
-
-struct CodeMeaning
-{
-    DWORD code;
-    const wchar_t* text;
-};
-
-const CodeMeaning PROGRAM_MEANINGS[] = {
-    {0, MSI_TEXT_PROGRAM_0}, {1, MSI_TEXT_PROGRAM_1},     {2, MSI_TEXT_PROGRAM_2},
-    {3, MSI_TEXT_PROGRAM_3}, {4, MSI_TEXT_PROGRAM_4},     {5, MSI_TEXT_PROGRAM_5},
-    {6, MSI_TEXT_PROGRAM_6}, {7, MSI_TEXT_PROGRAM_7},     {8, MSI_TEXT_PROGRAM_8},
-    {9, MSI_TEXT_PROGRAM_9}, {105, MSI_TEXT_PROGRAM_105},
-};
-
-const CodeMeaning KVR7CTL_MEANINGS[] = {
-    {0, MSI_TEXT_KVR7CTL_0},       {1, MSI_TEXT_KVR7CTL_1},       {87, MSI_TEXT_KVR7CTL_87},
-    {740, MSI_TEXT_KVR7CTL_740},   {1603, MSI_TEXT_KVR7CTL_1603}, {1618, MSI_TEXT_KVR7CTL_1618},
-    {3010, MSI_TEXT_KVR7CTL_3010},
-};
-
-template <size_t N> const wchar_t* meaningOf(const CodeMeaning (&table)[N], DWORD code)
-{
-    for (const CodeMeaning& entry : table)
-    {
-        if (entry.code == code)
-            return entry.text;
-    }
-    return MSI_TEXT_UNKNOWN_CODE;
-}
-
-const wchar_t* programMeaning(DWORD code)
-{
-    if (code >= PROGRAM_PREINSTALL_FIRST && code <= PROGRAM_PREINSTALL_LAST &&
-        code != PROGRAM_ALREADY_STAGED)
-        return MSI_TEXT_PROGRAM_PREINSTALL;
-    return meaningOf(PROGRAM_MEANINGS, code);
-}
 
 // One line into the Installer log. The text goes in as a field, not as the
 // record's template, so that brackets in a trace line ("[Manufacturer]") are
@@ -184,7 +146,7 @@ bool stage(MSIHANDLE session, const std::wstring& folder)
     DWORD code = 0;
     if (!runTraced(session, folder, PROGRAM_NAME, L"-nopause -preinstall", &code))
         return false;
-    logExit(session, PROGRAM_NAME, code, programMeaning(code));
+    logExit(session, PROGRAM_NAME, code, installerCodeMeaning(code));
     if (code != 0 && code != PROGRAM_ALREADY_STAGED)
         return false;
     logText(session, MSI_TEXT_STAGED);
@@ -203,7 +165,7 @@ bool installDriver(MSIHANDLE session, const std::wstring& folder, bool stageOnly
     DWORD code = 0;
     if (!runTraced(session, folder, PROGRAM_NAME, L"-nopause", &code))
         return false;
-    logExit(session, PROGRAM_NAME, code, programMeaning(code));
+    logExit(session, PROGRAM_NAME, code, installerCodeMeaning(code));
     if (code == PROGRAM_NO_HARDWARE)
     {
         logText(session, MSI_TEXT_NO_BOARD);
@@ -223,7 +185,7 @@ bool runKvr7ctlProgram(MSIHANDLE session, const std::wstring& folder, const wcha
     DWORD code = 0;
     if (!runTraced(session, folder, KVR7CTL_PROGRAM_NAME, arguments, &code))
         return false;
-    logExit(session, KVR7CTL_PROGRAM_NAME, code, meaningOf(KVR7CTL_MEANINGS, code));
+    logExit(session, KVR7CTL_PROGRAM_NAME, code, kvr7ctlCodeMeaning(code));
     if (code == KVR7CTL_RESTART)
     {
         logText(session, MSI_TEXT_RESTART);

@@ -139,6 +139,30 @@ TEST(DebugCapture, TimeoutEndsTheProgram)
     EXPECT_EQ(findWindow(GOLDEN_CAPTION, run.startedId, WINDOW_MAIN), nullptr);
 }
 
+// The show state reaches the program through STARTUPINFO. (Whether it is
+// obeyed, and whether CREATE_NO_WINDOW keeps a console window away, Wine does
+// not show: it shows a window whatever the show state, and no console window
+// here at all.)
+TEST(DebugCapture, TheProgramIsStartedAsAsked)
+{
+    const struct Case
+    {
+        DebuggeeStart start;
+        const wchar_t* line;
+    } cases[] = {
+        {DEBUGGEE_AS_IS, L"flags=0 show=0"},
+        {{CREATE_NO_WINDOW, SW_HIDE}, L"flags=1 show=0"},
+        {{0, SW_SHOWMINNOACTIVE}, L"flags=1 show=7"},
+    };
+    for (const Case& c : cases)
+    {
+        CapturedRun run;
+        DebugCaptureSink sink = {nullptr, collectLine, &run};
+        runUnderDebugger(fixtureCommand(L"startup", 0), 30000, sink, c.start);
+        EXPECT_EQ(run.lines, std::vector<std::wstring>{c.line}) << c.line;
+    }
+}
+
 TEST(DebugCapture, MissingProgramIsAStartFailure)
 {
     DebugCaptureSink sink = {nullptr, nullptr, nullptr};

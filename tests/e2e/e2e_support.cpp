@@ -9,6 +9,7 @@
 
 #include "tests/support/system_folders.h"
 #include "tests/tools/device_registry.h"
+#include "tests/tools/system_file.h"
 #include "tests/tools/window_driver.h"
 #include "ui/control_ids.h"
 
@@ -241,25 +242,13 @@ bool ProgramSettings::setValue(const std::wstring& subkey, const wchar_t* name,
 }
 
 SystemFolderLibrary::SystemFolderLibrary(const std::wstring& source, const std::wstring& name)
+    : m_name(name), m_placed(placeSystemFile(source, name))
 {
-    wchar_t folder[MAX_PATH + 1] = {};
-    GetSystemDirectoryW(folder, MAX_PATH + 1);
-    m_path = std::wstring(folder) + L"\\" + name;
-    m_saved = m_path + L".kvr7-saved";
-    restore();
-    m_placed = MoveFileExW(m_path.c_str(), m_saved.c_str(), 0) &&
-               CopyFileW(source.c_str(), m_path.c_str(), TRUE);
 }
 
 SystemFolderLibrary::~SystemFolderLibrary()
 {
-    restore();
-}
-
-void SystemFolderLibrary::restore()
-{
-    if (fileExists(m_saved))
-        MoveFileExW(m_saved.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    restoreSystemFile(m_name);
 }
 
 CurrentFolder::CurrentFolder(const std::wstring& folder)

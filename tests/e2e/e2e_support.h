@@ -146,11 +146,9 @@ private:
     std::wstring m_key;
 };
 
-// A library of the test build put into the system folder of the prefix (the
-// one this architecture's programs load from: system32, or syswow64 for a
-// 32-bit program under WOW64) in place of the system's own file of that name,
-// which is set aside and put back when the object goes away. A copy left by a
-// run that died is undone first.
+// A library of the test build put into the system folder of the prefix in
+// place of the system's own file of that name (tests/tools/system_file.h),
+// which is put back when the object goes away.
 class SystemFolderLibrary
 {
 public:
@@ -161,10 +159,8 @@ public:
     bool ok() const { return m_placed; }
 
 private:
-    void restore();
-    std::wstring m_path;
-    std::wstring m_saved;
-    bool m_placed = false;
+    std::wstring m_name;
+    bool m_placed;
 };
 
 // Sets the current folder, which a started program inherits, and puts the old

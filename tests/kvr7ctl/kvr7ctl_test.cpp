@@ -1,20 +1,23 @@
 // kvr7ctl_test.cpp
 // kvr7ctl's commands with the system played by fakes behind its seam: the
 // system INF folder is a temporary one holding a copy of the package, a foreign
-// package and whatever a case adds; devices, their state, the waits and the
-// removal calls answer as the case says. Each case checks the exit code, the
-// failed step the report names, and that the foreign package is untouched.
+// package and whatever a case adds; devices, their state, the waits, the
+// removal calls and the installer's runs answer as the case says. Each case
+// checks the exit code, the failed step the report names, and that the foreign
+// package is untouched; deploy's cases also what the installer was run with.
 
 #include <gtest/gtest.h>
 
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "console/tool_text.h"
 #include "kvr7ctl/kvr7ctl_platform.h"
 #include "kvr7ctl/command_line.h"
+#include "kvr7ctl/kvr7ctl_texts.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/temp_folder.h"
 
@@ -29,6 +32,15 @@ const char FOREIGN[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\
                        "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
                        "Provider=\"KVR7 Devices\"\r\n[Manufacturer]\r\nKVR7=OTHER,NTamd64\r\n";
 
+// One run of the installer as the fake plays it; a run that ends with 0
+// leaves oem5.inf staged when `stages`.
+struct InstallerRun
+{
+    DebugCaptureOutcome outcome;
+    DWORD code;
+    bool stages;
+};
+
 struct Script
 {
     int devices = 1; // devices whose driver key names oem5.inf
@@ -38,7 +50,14 @@ struct Script
     bool hasUninstallDriver = false, uninstallDriverFails = false, restartAfterRemoval = false;
 };
 Script g;
+std::vector<InstallerRun> g_answers; // the installer's answers still to come
 TempFolder* g_folder;
+// The installer's runs so far: each one's arguments after the program,
+// separated by `|`; a run whose window was not to be hidden says so.
+std::wstring g_runs;
+// A trace line of the installer as the capture hands it over (its line feed
+// taken off); kvr7ctl passes it on unchanged.
+const wchar_t INSTALLER_LINE[] = L"  install: [Manufacturer] {x} 100%s";
 
 // The system as the script has it. The device set is a made-up handle; the
 // driver key a predefined one, whose closing succeeds and does nothing.
@@ -115,7 +134,81 @@ struct Fake
         *member = g.admin;
         return TRUE;
     }
+    static DebugCaptureResult run(const std::wstring& commandLine, DWORD,
+                                  const DebugCaptureSink& sink, const DebuggeeStart& start)
+    {
+        const std::wstring program = L"\"" + g_folder->path() + L"\\" KVR7CTL_INSTALLER L"\" ";
+        g_runs +=
+            (g_runs.empty() ? L"" : L"|") +
+            (commandLine.find(program) == 0 ? commandLine.substr(program.size()) : commandLine) +
+            (start.showWindow == SW_HIDE ? L"" : L" (shown)");
+        sink.line(sink.context, INSTALLER_LINE);
+        const InstallerRun answer =
+            g_answers.empty() ? InstallerRun{DEBUG_CAPTURE_FAILED, 0, false} : g_answers.front();
+        if (!g_answers.empty())
+            g_answers.erase(g_answers.begin());
+        if (answer.stages)
+            g_folder->writeBytes(L"INF\\oem5.inf", PACKAGE);
+        return DebugCaptureResult{answer.outcome, answer.code, ERROR_FILE_NOT_FOUND, 1, 1, 0};
+    }
 };
+
+// The case's folder: the package, the system INF folder with the foreign
+// package and, when `staged`, a copy of the package as oem5.inf.
+void layOut(TempFolder& folder, bool staged)
+{
+    g_folder = &folder;
+    folder.writeBytes(L"kvr7.inf", PACKAGE);
+    folder.makeFolder(L"INF");
+    folder.writeBytes(L"INF\\oem6.inf", FOREIGN);
+    if (staged)
+        folder.writeBytes(L"INF\\oem5.inf", PACKAGE);
+}
+
+// The system as Fake plays it; the INF files and the search of the folder stay real.
+void play(SeamGuard<Kvr7ctlApi>& seam)
+{
+    seam->GetSystemWindowsDirectoryW = Fake::windows;
+    seam->SetupDiGetClassDevsW = Fake::devices;
+    seam->SetupDiEnumDeviceInfo = Fake::next;
+    seam->SetupDiGetDeviceInstanceIdW = Fake::id;
+    seam->SetupDiOpenDevRegKey = Fake::key;
+    seam->RegQueryValueExW = Fake::infPath;
+    seam->SetupDiCallClassInstaller = Fake::removeDevice;
+    seam->SetupDiGetDeviceInstallParamsW = Fake::params;
+    seam->SetupDiDestroyDeviceInfoList = Fake::destroy;
+    seam->CM_Get_DevNode_Status = Fake::state;
+    seam->CMP_WaitNoPendingInstallEvents = Fake::wait;
+    seam->SetupUninstallOEMInfW = Fake::uninstallInf;
+    seam->lookUpDiUninstallDriverW = Fake::lookUp;
+    seam->CheckTokenMembership = Fake::admin;
+    seam->runUnderDebugger = Fake::run;
+}
+
+// The trace's `kvr7ctl: KEY=` line with its value (the last one), and how many there were.
+std::wstring reported(const DebugOutputCapture& trace, const std::wstring& key,
+                      int* count = nullptr)
+{
+    std::wstring value;
+    const std::wstring start = L"kvr7ctl: " + key + L"=";
+    for (const std::wstring& line : trace.lines())
+        if (line.find(start) == 0)
+        {
+            value = line.substr(start.size(), line.size() - start.size() - 1);
+            if (count)
+                ++*count;
+        }
+    return value;
+}
+
+// `text` with each "@" replaced by `folder`.
+std::wstring inFolder(std::wstring text, const std::wstring& folder)
+{
+    for (size_t at = text.find(L'@'); at != std::wstring::npos;
+         at = text.find(L'@', at + folder.size()))
+        text.replace(at, 1, folder);
+    return text;
+}
 
 } // namespace
 
@@ -159,34 +252,15 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
     for (const Case& c : cases)
     {
         TempFolder folder;
-        g_folder = &folder;
         g = c.script;
-        folder.writeBytes(L"kvr7.inf", PACKAGE);
-        folder.makeFolder(L"INF");
-        folder.writeBytes(L"INF\\oem6.inf", FOREIGN);
-        if (c.staged)
-            folder.writeBytes(L"INF\\oem5.inf", PACKAGE);
+        layOut(folder, c.staged);
         const std::string name = "row " + std::to_string(&c - cases) + ": " + toUtf8(c.command);
 
         DebugOutputCapture trace; // its guard puts the whole base seam back
         // Without IsWow64Process the platform check passes, also for the 32-bit tests.
         presentSystem(SystemAnswers());
-        // The INF files and the search of the folder stay real.
         SeamGuard<Kvr7ctlApi> seam(g_kvr7ctlApi);
-        seam->GetSystemWindowsDirectoryW = Fake::windows;
-        seam->SetupDiGetClassDevsW = Fake::devices;
-        seam->SetupDiEnumDeviceInfo = Fake::next;
-        seam->SetupDiGetDeviceInstanceIdW = Fake::id;
-        seam->SetupDiOpenDevRegKey = Fake::key;
-        seam->RegQueryValueExW = Fake::infPath;
-        seam->SetupDiCallClassInstaller = Fake::removeDevice;
-        seam->SetupDiGetDeviceInstallParamsW = Fake::params;
-        seam->SetupDiDestroyDeviceInfoList = Fake::destroy;
-        seam->CM_Get_DevNode_Status = Fake::state;
-        seam->CMP_WaitNoPendingInstallEvents = Fake::wait;
-        seam->SetupUninstallOEMInfW = Fake::uninstallInf;
-        seam->lookUpDiUninstallDriverW = Fake::lookUp;
-        seam->CheckTokenMembership = Fake::admin;
+        play(seam);
         const int code = runKvr7ctl(
             splitArguments((std::wstring(L"kvr7ctl.exe ") + c.command).c_str()), folder.path());
         EXPECT_EQ(c.expectedCode, code) << name;
@@ -205,11 +279,91 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
     }
 }
 
+// deploy with the installer played behind the seam: what it was run with, its
+// trace passed on, and an outcome only where status confirms it. "@" in a
+// command and in the runs stands for the case's folder.
+TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
+{
+    const Script BOARD, NO_BOARD = {0}, RESTART = {1, DN_NEED_RESTART};
+    const Script NO_ADMIN = {1, 0, 0, WAIT_OBJECT_0, FALSE};
+    const InstallerRun STAGES = {DEBUG_CAPTURE_EXITED, 0, true},
+                       NOTHING = {DEBUG_CAPTURE_EXITED, 0, false};
+    const InstallerRun NO_HARDWARE = {DEBUG_CAPTURE_EXITED, 4, false};
+    const wchar_t INSTALL_THEN_STAGE[] = L"-nopause|-nopause -preinstall";
+    struct Case
+    {
+        const wchar_t* command;
+        Script script;
+        std::vector<InstallerRun> runs; // the installer's answers, in order
+        int expectedCode;
+        const wchar_t* expectedRuns;    // the installer's arguments, run by run
+        const wchar_t* expectedOutcome; // outcome=; empty for none
+    } cases[] = {
+        {L"deploy", BOARD, {STAGES}, 0, L"-nopause", L"installed"},
+        {L"deploy", NO_BOARD, {NO_HARDWARE, STAGES}, 0, INSTALL_THEN_STAGE, L"staged"},
+        {L"deploy",
+         NO_BOARD,
+         {NO_HARDWARE, {DEBUG_CAPTURE_EXITED, 105, true}},
+         0,
+         INSTALL_THEN_STAGE,
+         L"staged"},
+        {L"deploy -stage", BOARD, {STAGES}, 0, L"-nopause -preinstall", L"staged"},
+        {L"deploy", BOARD, {NOTHING}, 1603, L"-nopause", L"installed"}, // reported, not staged
+        {L"deploy", RESTART, {STAGES}, 3010, L"-nopause", L"installed"},
+        {L"deploy", BOARD, {{DEBUG_CAPTURE_EXITED, 5, false}}, 5, L"-nopause", L""},
+        {L"deploy",
+         NO_BOARD,
+         {NO_HARDWARE, {DEBUG_CAPTURE_EXITED, 116, false}},
+         116,
+         INSTALL_THEN_STAGE,
+         L""},
+        {L"deploy", BOARD, {{DEBUG_CAPTURE_EXITED, 0xC0000005, false}}, 1603, L"-nopause", L""},
+        {L"deploy", BOARD, {{DEBUG_CAPTURE_TIMED_OUT, 124, false}}, 124, L"-nopause", L""},
+        {L"deploy", BOARD, {{DEBUG_CAPTURE_START_FAILED, 0, false}}, 1603, L"-nopause", L""},
+        {L"deploy", NO_ADMIN, {}, 740, L"", L""},
+        {L"deploy @\\ab\\kvr7.inf", BOARD, {STAGES}, 0, L"-nopause @\\ab\\kvr7.inf", L"installed"},
+        {L"deploy \"@\\a b\\kvr7.inf\"", BOARD, {}, 87, L"", L""}, // the installer splits at blanks
+    };
+    for (const Case& c : cases)
+    {
+        TempFolder folder;
+        g = c.script;
+        g_answers = c.runs;
+        g_runs.clear();
+        layOut(folder, false);
+        folder.writeBytes(L"ab\\kvr7.inf", PACKAGE);
+        folder.writeBytes(L"a b\\kvr7.inf", PACKAGE);
+        const std::string name = "row " + std::to_string(&c - cases) + ": " + toUtf8(c.command);
+
+        DebugOutputCapture trace;
+        presentSystem(SystemAnswers());
+        SeamGuard<Kvr7ctlApi> seam(g_kvr7ctlApi);
+        play(seam);
+        const std::wstring command = inFolder(c.command, folder.path());
+        const int code =
+            runKvr7ctl(splitArguments((L"kvr7ctl.exe " + command).c_str()), folder.path());
+        EXPECT_EQ(c.expectedCode, code) << name;
+        EXPECT_EQ(inFolder(c.expectedRuns, folder.path()), g_runs) << name;
+        EXPECT_EQ(c.expectedOutcome, reported(trace, L"outcome")) << name;
+        int results = 0;
+        reported(trace, L"result", &results);
+        EXPECT_EQ(1, results) << name << ": one result= line, deploy's";
+        const bool passedOn =
+            std::find(trace.lines().begin(), trace.lines().end(),
+                      INSTALLER_LINE + std::wstring(L"\n")) != trace.lines().end();
+        EXPECT_EQ(!c.runs.empty(), passedOn) << name << ": the installer's trace passed on";
+        folder.adopt(L"INF\\oem5.inf");
+        folder.adopt(L"INF\\oem5.pnf");
+        folder.adopt(L"INF\\oem6.pnf");
+    }
+}
+
 // The usage is made from the verbs' help lines and reads as it always has.
 TEST(Kvr7ctl, UsageNamesEveryVerb)
 {
     EXPECT_EQ(kvr7ctlUsage(),
               L"usage: kvr7ctl.exe status [INF]\n"
               L"       kvr7ctl.exe remove [-force] [INF]\n"
+              L"       kvr7ctl.exe deploy [-stage] [INF]\n"
               L"INF is the package's INF file; by default kvr7.inf beside kvr7ctl.exe.");
 }

@@ -5,6 +5,7 @@
 //                                    exits with EXIT, a close request with EXIT+1
 //   tools_fixture.exe msgbox EXIT    a plain message box; OK exits with EXIT
 //   tools_fixture.exe errorbox EXIT  the same with the error icon
+//   tools_fixture.exe startup EXIT   one debug line: how it was started
 // Its texts are the tests' fixed expectations (tools_test.cpp keeps copies; the
 // caption is the installer's, from golden_texts.h).
 
@@ -14,6 +15,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "tests/support/golden_texts.h"
 
@@ -51,6 +53,18 @@ int writeLines()
     OutputDebugStringW(g_caught ? L"exception caught by the program\n"
                                 : L"exception not seen by the program\n");
     OutputDebugStringA("last line\n");
+    return g_exitCode;
+}
+
+// STARTUPINFO's flags and show state.
+int tellStartup()
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    GetStartupInfoW(&startup);
+    const std::wstring line = L"flags=" + std::to_wstring(startup.dwFlags) + L" show=" +
+                              std::to_wstring(startup.wShowWindow);
+    OutputDebugStringW(line.c_str());
     return g_exitCode;
 }
 
@@ -164,5 +178,7 @@ int main(int argc, char** argv)
         return showBox(MB_OK);
     if (std::strcmp(mode, "errorbox") == 0)
         return showBox(MB_ICONERROR);
+    if (std::strcmp(mode, "startup") == 0)
+        return tellStartup();
     return 96;
 }
