@@ -27,6 +27,7 @@ Kvr7ctlApi g_kvr7ctlApi = {
     ::SetupDiGetClassDevsW,
     ::SetupDiEnumDeviceInfo,
     ::SetupDiGetDeviceInstanceIdW,
+    ::SetupDiGetDeviceRegistryPropertyW,
     ::SetupDiOpenDevRegKey,
     ::RegQueryValueExW,
     ::SetupDiCallClassInstaller,

@@ -44,6 +44,9 @@ struct Kvr7ctlApi
     BOOL(WINAPI* SetupDiEnumDeviceInfo)(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device);
     BOOL(WINAPI* SetupDiGetDeviceInstanceIdW)
     (HDEVINFO set, PSP_DEVINFO_DATA device, PWSTR buffer, DWORD size, PDWORD needed);
+    BOOL(WINAPI* SetupDiGetDeviceRegistryPropertyW)
+    (HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property, PDWORD type, PBYTE buffer, DWORD size,
+     PDWORD needed);
     HKEY(WINAPI* SetupDiOpenDevRegKey)
     (HDEVINFO set, PSP_DEVINFO_DATA device, DWORD scope, DWORD profile, DWORD keyType,
      REGSAM access);

@@ -4,6 +4,7 @@
 
 #include "kvr7ctl/package.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "base/administrator.h"
@@ -93,16 +94,46 @@ bool mayBeCopy(const std::wstring& name, const Package& package)
     return true;
 }
 
+// Whether a file that does not open as an INF leaves it open whether it is a
+// copy of the package. A file gone since the folder was read, or one that the
+// Setup API reads and finds no INF (its syntax errors), is none; any other
+// reason (held open without sharing, access denied, memory) leaves it unknown.
+bool unknownWhenUnreadable(DWORD error)
+{
+    switch (error)
+    {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_EXPECTED_SECTION_NAME:
+    case ERROR_BAD_SECTION_NAME_LINE:
+    case ERROR_SECTION_NAME_TOO_LONG:
+    case ERROR_GENERAL_SYNTAX:
+    case ERROR_WRONG_INF_STYLE:
+        return false;
+    default:
+        return true;
+    }
+}
+
+enum CopyVerdict
+{
+    NOT_OURS,
+    OURS,
+    CANNOT_TELL,
+};
+
 // Whether the staged file is a copy of the package. A system that keeps no
 // record of the original name answers the copy's own name (Wine does for
 // oem<N>.inf); such a copy must also name the package's models section.
-bool isCopyOf(const Package& package, StagedCopy* copy)
+CopyVerdict judgeCopy(const Package& package, StagedCopy* copy, DWORD* error)
 {
     CInfFile inf;
     if (inf.open(copy->path.c_str()) != SETUP_OK)
     {
-        traceLine(TRACE_UNREADABLE, copy->name.c_str(), inf.openError());
-        return false;
+        *error = inf.openError();
+        const bool unknown = unknownWhenUnreadable(*error);
+        traceLine(unknown ? TRACE_UNREADABLE : TRACE_NO_INF, copy->name.c_str(), *error);
+        return unknown ? CANNOT_TELL : NOT_OURS;
     }
     const std::wstring original = fileNameOf(text(inf.originalName()));
     InfIdentity found;
@@ -116,7 +147,7 @@ bool isCopyOf(const Package& package, StagedCopy* copy)
     traceLine(TRACE_CANDIDATE, copy->name.c_str(), original.c_str(), found.provider.c_str(),
               found.classGuid.c_str(), found.models.c_str(), ours ? TRACE_OURS : TRACE_NOT_OURS);
     copy->driverVersion = found.driverVersion;
-    return ours;
+    return ours ? OURS : NOT_OURS;
 }
 
 // The InfPath value of the device's driver key; empty without a driver.
@@ -157,6 +188,43 @@ bool restartPending(const PackageDevice& device, const std::wstring& copyName)
                                     ((status & DN_HAS_PROBLEM) && problem == CM_PROB_NEED_RESTART));
 }
 
+std::wstring instanceIdOf(HDEVINFO set, SP_DEVINFO_DATA* device)
+{
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+    if (!g_kvr7ctlApi.SetupDiGetDeviceInstanceIdW(set, device, id, MAX_DEVICE_ID_LEN + 1, nullptr))
+        return std::wstring();
+    return id;
+}
+
+// Appends the items of the device's REG_MULTI_SZ `property` (hardware or
+// compatible IDs). A property never set (ERROR_INVALID_DATA, as Wine answers
+// for compatible IDs) holds none; any other failure is one.
+bool appendDeviceIds(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property,
+                     std::vector<std::wstring>* ids, DWORD* error)
+{
+    DWORD size = 0;
+    if (!g_kvr7ctlApi.SetupDiGetDeviceRegistryPropertyW(set, device, property, nullptr, nullptr, 0,
+                                                        &size))
+    {
+        *error = GetLastError();
+        if (*error != ERROR_INSUFFICIENT_BUFFER)
+            return *error == ERROR_INVALID_DATA;
+    }
+    // Two units more than asked for, zero: the list ends even when the value
+    // lacks its own terminators.
+    std::vector<wchar_t> list(size / sizeof(wchar_t) + 2);
+    if (size > 0 &&
+        !g_kvr7ctlApi.SetupDiGetDeviceRegistryPropertyW(
+            set, device, property, nullptr, reinterpret_cast<PBYTE>(list.data()), size, nullptr))
+    {
+        *error = GetLastError();
+        return *error == ERROR_INVALID_DATA;
+    }
+    for (const wchar_t* item = list.data(); *item != L'\0'; item += wcslen(item) + 1)
+        ids->push_back(item);
+    return true;
+}
+
 } // namespace
 
 bool sameText(const std::wstring& a, const std::wstring& b)
@@ -186,6 +254,21 @@ int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package*
     if (file.open(package->infPath.c_str()) != SETUP_OK)
         return reportFailure(STEP_PACKAGE, file.openError());
     readIdentity(file, &package->identity);
+    // The IDs as the installer collects them, each once.
+    CWStrArray sections;
+    CWStrArray ids;
+    SetupStatus read = file.findModelsSections(sections);
+    for (uint64_t i = 0; i < sections.count() && read != SETUP_OUT_OF_MEMORY; ++i)
+        read = file.findHardwareIds(sections[i], ids);
+    if (read == SETUP_OUT_OF_MEMORY)
+        return reportFailure(STEP_PACKAGE, ERROR_NOT_ENOUGH_MEMORY);
+    for (uint64_t i = 0; i < ids.count(); ++i)
+    {
+        const std::wstring id = text(ids[i]);
+        if (std::none_of(package->ids.begin(), package->ids.end(),
+                         [&id](const std::wstring& known) { return sameText(known, id); }))
+            package->ids.push_back(id);
+    }
     traceLine(TRACE_PACKAGE, package->fileName.c_str(), package->identity.provider.c_str(),
               package->identity.classGuid.c_str(), package->identity.models.c_str());
     if (package->identity.provider.empty() || package->identity.classGuid.empty())
@@ -193,9 +276,11 @@ int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package*
     return KVR7CTL_DONE;
 }
 
-bool findCopies(const Package& package, std::vector<StagedCopy>* copies, DWORD* error)
+bool findCopies(const Package& package, std::vector<StagedCopy>* copies, std::wstring* step,
+                DWORD* error)
 {
     copies->clear();
+    *step = STEP_SEARCH;
     std::wstring folder;
     if (!systemInfFolder(&folder, error))
         return false;
@@ -212,8 +297,15 @@ bool findCopies(const Package& package, std::vector<StagedCopy>* copies, DWORD* 
         StagedCopy copy;
         copy.name = found.cFileName;
         copy.path = folder + L"\\" + copy.name;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && mayBeCopy(copy.name, package) &&
-            isCopyOf(package, &copy))
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !mayBeCopy(copy.name, package))
+            continue;
+        const CopyVerdict verdict = judgeCopy(package, &copy, error);
+        if (verdict == CANNOT_TELL)
+        {
+            *step = STEP_UNREADABLE + copy.name;
+            return false;
+        }
+        if (verdict == OURS)
             copies->push_back(copy);
     } while (g_kvr7ctlApi.FindNextFileW(search.get(), &found));
     *error = GetLastError();
@@ -245,10 +337,7 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
                 break;
         if (device.copy == copies.size())
             continue;
-        wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
-        if (g_kvr7ctlApi.SetupDiGetDeviceInstanceIdW(set->get(), &device.data, id,
-                                                     MAX_DEVICE_ID_LEN + 1, nullptr))
-            device.instanceId = id;
+        device.instanceId = instanceIdOf(set->get(), &device.data);
         device.restartPending = restartPending(device, copies[device.copy].name);
         devices->push_back(device);
     }
@@ -263,4 +352,73 @@ int checkAdministrator(const wchar_t* refusal)
         // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
         return reportRefusal(refusal, STEP_ADMIN, KVR7CTL_NOT_ADMIN, KVR7CTL_NOT_ADMIN);
     return KVR7CTL_DONE;
+}
+
+bool findBoards(const Package& package, const std::vector<StagedCopy>& copies,
+                std::vector<Board>* boards, std::wstring* step, DWORD* error)
+{
+    boards->clear();
+    *step = STEP_BOARDS;
+    std::wstring folder;
+    if (!systemInfFolder(&folder, error))
+        return false;
+    UniqueDeviceSet set(g_kvr7ctlApi.SetupDiGetClassDevsW(nullptr, nullptr, nullptr,
+                                                          DIGCF_ALLCLASSES | DIGCF_PRESENT));
+    if (!set.valid())
+    {
+        *error = GetLastError();
+        return false;
+    }
+    for (DWORD index = 0;; ++index)
+    {
+        SP_DEVINFO_DATA data = {};
+        data.cbSize = sizeof(data);
+        if (!g_kvr7ctlApi.SetupDiEnumDeviceInfo(set.get(), index, &data))
+        {
+            *error = GetLastError();
+            return *error == ERROR_NO_MORE_ITEMS;
+        }
+        Board board;
+        board.instanceId = instanceIdOf(set.get(), &data);
+        std::vector<std::wstring> ids;
+        if (!appendDeviceIds(set.get(), &data, SPDRP_HARDWAREID, &ids, error) ||
+            !appendDeviceIds(set.get(), &data, SPDRP_COMPATIBLEIDS, &ids, error))
+        {
+            *step = STEP_BOARD_IDS + board.instanceId;
+            return false;
+        }
+        const auto matched =
+            std::find_if(ids.begin(), ids.end(), [&package](const std::wstring& id) {
+                return std::any_of(package.ids.begin(), package.ids.end(),
+                                   [&id](const std::wstring& ours) { return sameText(ours, id); });
+            });
+        if (matched == ids.end())
+            continue;
+        board.matchedId = *matched;
+        board.driver = driverInfName(set.get(), &data);
+        board.ours = std::any_of(copies.begin(), copies.end(), [&board](const StagedCopy& copy) {
+            return !board.driver.empty() && sameText(copy.name, board.driver);
+        });
+        CInfFile published;
+        if (!board.driver.empty() &&
+            published.open((folder + L"\\" + fileNameOf(board.driver)).c_str()) == SETUP_OK)
+        {
+            InfIdentity identity;
+            readIdentity(published, &identity);
+            board.provider = identity.provider;
+            board.driverVersion = identity.driverVersion;
+        }
+        const CONFIGRET answer =
+            g_kvr7ctlApi.CM_Get_DevNode_Status(&board.status, &board.problem, data.DevInst, 0);
+        traceLine(TRACE_BOARD, board.instanceId.c_str(), board.matchedId.c_str(),
+                  board.driver.c_str(), board.status, board.problem, answer);
+        if (answer != CR_SUCCESS)
+        {
+            // The configuration manager's answer is in the trace line above.
+            *step = STEP_BOARD_STATE + board.instanceId;
+            *error = ERROR_GEN_FAILURE;
+            return false;
+        }
+        boards->push_back(board);
+    }
 }

@@ -1,8 +1,9 @@
 // package.h
-// What the verbs share: the package's identity, read from its own INF or from
-// a staged copy; the search of the system INF folder for the staged copies of
-// the package; the devices whose driver comes from those copies; and the
-// administrator check.
+// What the verbs share: the package's identity and IDs, read from its own INF
+// or from a staged copy; the search of the system INF folder for the staged
+// copies of the package; the devices whose driver comes from those copies; the
+// present boards that the package is meant for, whatever driver they run; and
+// the administrator check.
 // A staged copy is a file of the system INF folder named oem<N>.inf (or, as Wine
 // names a first copy, like the package's INF) whose original name, Provider and
 // ClassGuid are the package's. Every platform call goes through g_kvr7ctlApi
@@ -33,6 +34,9 @@ struct Package
     std::wstring infPath;
     std::wstring fileName;
     InfIdentity identity;
+    // The hardware and compatible IDs of the models sections chosen for this
+    // system, as the installer collects them: each once, in the INF reader's order.
+    std::vector<std::wstring> ids;
 };
 
 struct StagedCopy
@@ -50,6 +54,19 @@ struct PackageDevice
     bool restartPending;
 };
 
+// A present device whose hardware or compatible IDs hold one of the package's.
+struct Board
+{
+    std::wstring instanceId;
+    std::wstring matchedId;     // its first hardware, then compatible ID that is the package's
+    std::wstring driver;        // the published INF of its driver (InfPath); empty for none
+    std::wstring provider;      // read from that INF; empty when it cannot be read
+    std::wstring driverVersion; // likewise
+    bool ours = false;          // the driver is one of the package's staged copies
+    ULONG status = 0;           // the configuration manager's DN_* flags
+    ULONG problem = 0;          // and CM_PROB_* code
+};
+
 // Names, IDs and verbs compare without regard to case.
 bool sameText(const std::wstring& a, const std::wstring& b);
 
@@ -59,8 +76,12 @@ bool sameText(const std::wstring& a, const std::wstring& b);
 // report is ended and its exit code given.
 int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package* package);
 
-// Every staged copy of the package in the system INF folder.
-bool findCopies(const Package& package, std::vector<StagedCopy>* copies, DWORD* error);
+// Every staged copy of the package in the system INF folder. A candidate that
+// cannot be read (held open without sharing, access denied) may be a copy: the
+// search then fails with it as the step, never taking it for another package's.
+// On failure, `step` and `error` say what to report.
+bool findCopies(const Package& package, std::vector<StagedCopy>* copies, std::wstring* step,
+                DWORD* error);
 
 // Every device, present or not, whose driver comes from one of the copies, in
 // the device set `set` (which the devices' data refer to).
@@ -70,3 +91,9 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
 // KVR7CTL_DONE when this process has administrator rights; otherwise the
 // report is ended (with `refusal` said when it has not) and its exit code given.
 int checkAdministrator(const wchar_t* refusal);
+
+// Every present device that carries one of the package's IDs, with its driver
+// (a copy of the package or not) and its state. Fails, with `step` and `error`,
+// when the device list, a device's IDs or a board's state cannot be read.
+bool findBoards(const Package& package, const std::vector<StagedCopy>& copies,
+                std::vector<Board>* boards, std::wstring* step, DWORD* error);

@@ -93,9 +93,10 @@ int removePackage(const Package& package, bool force)
         return reportFailure(STEP_WAIT, waitError);
 
     std::vector<StagedCopy> copies;
+    std::wstring step;
     DWORD error = 0;
-    if (!findCopies(package, &copies, &error))
-        return reportFailure(STEP_SEARCH, error);
+    if (!findCopies(package, &copies, &step, &error))
+        return reportFailure(step, error);
     for (const StagedCopy& copy : copies)
     {
         report(REPORT_COPY, copy.name);
@@ -117,8 +118,8 @@ int removePackage(const Package& package, bool force)
     // SetupUninstallOEMInfW without SUOI_FORCEDELETE deletes nothing): only a
     // second search tells.
     std::vector<StagedCopy> left;
-    if (!findCopies(package, &left, &error))
-        return reportFailure(STEP_SEARCH, error);
+    if (!findCopies(package, &left, &step, &error))
+        return reportFailure(step, error);
     traceLine(TRACE_VERIFY, static_cast<unsigned long>(left.size()));
     if (!left.empty())
         return reportFailure(STEP_STILL_STAGED + left.front().name, ERROR_FILE_EXISTS);

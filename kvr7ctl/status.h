@@ -1,8 +1,12 @@
 // status.h
-// kvr7ctl status: reports every staged copy of the package with its DriverVer
-// and the devices that use it, each with whether it waits for a restart.
-// Exit code: KVR7CTL_DONE, KVR7CTL_NOT_STAGED when no copy is staged,
-// KVR7CTL_RESTART when a device waits for a restart, KVR7CTL_FAILED.
+// kvr7ctl status: reports the package's IDs, every staged copy with its
+// DriverVer and the devices that use it (each with whether it waits for a
+// restart), then every present board that carries one of the package's IDs:
+// its driver, whether that is a copy of the package, and its state.
+// Exit code, the first that applies: KVR7CTL_FAILED (cannot tell: a search
+// failed or a candidate could not be read), KVR7CTL_NOT_STAGED,
+// KVR7CTL_BOARD_OTHER_DRIVER, KVR7CTL_BOARD_PROBLEM, KVR7CTL_RESTART,
+// KVR7CTL_DONE.
 #pragma once
 
 #include "kvr7ctl/package.h"

@@ -8,6 +8,8 @@
 
 #include <newdev.h>
 
+#include "base/unique_handle.h"
+#include "tests/support/system_folders.h"
 #include "tests/tools/device_registry.h"
 
 namespace {
@@ -16,7 +18,9 @@ const wchar_t BOARD_ID[] = L"ROOT\\KVR7_BOARD";
 const char FOREIGN[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
                        "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
                        "Provider=\"Other Devices\"\r\nDriverVer=01/01/2026,1.0.0.0\r\n"
-                       "[Manufacturer]\r\nOther=OTHER,NTamd64\r\n";
+                       "[Manufacturer]\r\nOther=OTHER,NTamd64\r\n[OTHER.NTamd64]\r\n"
+                       "Board=Other_Install,ROOT\\KVR7_BOARD\r\n[Other_Install]\r\n"
+                       "[Other_Install.Services]\r\nAddService=,2\r\n";
 
 // Runs kvr7ctl.exe; gives its exit code and its trace in `trace`, a line feed
 // before and after each line.
@@ -84,4 +88,40 @@ TEST(Kvr7ctl, StatusListsBothVersionsAndRemoveLeavesOnlyTheForeignPackage)
     EXPECT_TRUE(devices.empty()) << "the device is gone";
     EXPECT_EQ(runTool(tool, L"status"), 1u);
     EXPECT_EQ(runTool(tool, L"remove"), 0u) << "a second removal finds nothing to do";
+}
+
+// Neither status nor remove calls it a success when it cannot tell (a copy held
+// open without sharing) or when the board runs a foreign package's driver.
+TEST(Kvr7ctl, UnreadableCopiesAndForeignDriversAreNoSuccess)
+{
+    TempFolder folder;
+    const std::wstring tool = folder.copyIn(distFile(L"kvr7ctl.exe"), L"kvr7ctl.exe");
+    SKIP_WHERE_THE_PROGRAM_REFUSES("kvr7ctl");
+    PackageTraces traces;
+    VirtualDevice device(BOARD_ID, L"System");
+    ASSERT_TRUE(device.ok()) << "cannot register the device, error " << device.error();
+    const std::wstring inf = folder.copyIn(distFile(L"kvr7.inf"), L"kvr7.inf");
+    folder.copyIn(distFile(L"kvr7.cfg"), L"kvr7.cfg");
+    BOOL reboot = FALSE;
+    ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesW(nullptr, BOARD_ID, inf.c_str(), 0, &reboot));
+    std::vector<DeviceRecord> devices;
+    DWORD error = 0;
+    ASSERT_TRUE(findDevices(BOARD_ID, false, &devices, &error) && devices.size() == 1) << error;
+    {
+        const UniqueFile held(CreateFileW((systemInfFolder() + L"\\" + devices[0].infPath).c_str(),
+                                          GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.valid());
+        const DWORD status = runTool(tool, L"status");
+        EXPECT_TRUE(status != 0 && status != 1) << status;
+        EXPECT_NE(runTool(tool, L"remove -force"), 0u);
+    }
+    // Wine moves the board to the foreign driver and keeps ours staged.
+    const std::wstring other = folder.writeBytes(L"other.inf", FOREIGN);
+    ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesW(nullptr, BOARD_ID, other.c_str(), 0, &reboot));
+    StagedInf foreign;
+    ASSERT_TRUE(findDevices(BOARD_ID, false, &devices, &error) && devices.size() == 1) << error;
+    foreign.adopt(devices[0].infPath);
+    std::wstring report;
+    EXPECT_EQ(runTool(tool, L"status", &report), 20u);
+    EXPECT_NE(report.find(L"\nkvr7ctl: board=" + device.instanceId() + L"\n"), std::wstring::npos);
 }

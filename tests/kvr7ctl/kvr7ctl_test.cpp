@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_handle.h"
 #include "console/tool_text.h"
 #include "kvr7ctl/kvr7ctl_platform.h"
 #include "kvr7ctl/command_line.h"
@@ -23,10 +24,15 @@
 
 namespace {
 
-const char PACKAGE[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
-                       "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\nProvider=%Mfg%\r\n"
-                       "DriverVer=12/08/2026,1.0.0.0\r\n[Manufacturer]\r\n%Mfg%=KVR7,NTamd64\r\n"
-                       "[Strings]\r\nMfg=\"KVR7 Devices\"\r\n";
+// The package, and one of another maker that is the same in all else.
+#define PACKAGE_OF(maker)                                                                          \
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"                                  \
+    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\nProvider=%Mfg%\r\n"                       \
+    "DriverVer=12/08/2026,1.0.0.0\r\n[Manufacturer]\r\n%Mfg%=KVR7,NTamd64\r\n"                     \
+    "[KVR7.NTamd64]\r\nBoard=Install,ROOT\\KVR7_BOARD\r\n[Strings]\r\nMfg=\"" maker "\"\r\n"
+const char PACKAGE[] = PACKAGE_OF("KVR7 Devices");
+const char OTHER_MAKER[] = PACKAGE_OF("Other Devices");
+const char HELD[] = "the package, held open without sharing";
 // Same provider and class, other models: a different package of the same maker.
 const char FOREIGN[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
                        "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
@@ -48,6 +54,9 @@ struct Script
     DWORD waitAnswer = WAIT_OBJECT_0;
     BOOL admin = TRUE;
     bool hasUninstallDriver = false, uninstallDriverFails = false, restartAfterRemoval = false;
+    const wchar_t* driver = L"oem5.inf"; // every device's InfPath
+    int removal = 0; // DIF_REMOVE: 0 removes the device, 1 fails, 2 answers TRUE and keeps it
+    CONFIGRET stateAnswer = CR_SUCCESS;
 };
 Script g;
 std::vector<InstallerRun> g_answers; // the installer's answers still to come
@@ -89,21 +98,32 @@ struct Fake
     static LONG WINAPI infPath(HKEY, LPCWSTR, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
     {
         *type = REG_SZ;
+        *size = static_cast<DWORD>((wcslen(g.driver) + 1) * sizeof(wchar_t));
         if (data)
-            memcpy(data, L"oem5.inf", sizeof(L"oem5.inf"));
-        *size = sizeof(L"oem5.inf");
+            memcpy(data, g.driver, *size);
         return ERROR_SUCCESS;
+    }
+    // Hardware IDs; compatible IDs never set, as Wine answers.
+    static BOOL WINAPI ids(HDEVINFO, PSP_DEVINFO_DATA, DWORD property, PDWORD, PBYTE data,
+                           DWORD size, PDWORD needed)
+    {
+        static const wchar_t IDS[] = L"ROOT\\KVR7_BOARD\0";
+        const bool fits = property == SPDRP_HARDWAREID && size >= sizeof(IDS);
+        SetLastError(property != SPDRP_HARDWAREID ? ERROR_INVALID_DATA : ERROR_INSUFFICIENT_BUFFER);
+        *(needed ? needed : &size) = sizeof(IDS);
+        return fits && memcpy(data, IDS, sizeof(IDS));
     }
     static CONFIGRET WINAPI state(PULONG status, PULONG problem, DEVINST, ULONG)
     {
         *status = g.status;
         *problem = g.problem;
-        return CR_SUCCESS;
+        return g.stateAnswer;
     }
     static BOOL WINAPI removeDevice(DI_FUNCTION function, HDEVINFO, PSP_DEVINFO_DATA)
     {
-        g.devices -= function == DIF_REMOVE ? 1 : 0;
-        return TRUE;
+        g.devices -= function == DIF_REMOVE && g.removal == 0 ? 1 : 0;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return g.removal != 1;
     }
     static BOOL WINAPI params(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVINSTALL_PARAMS_W params)
     {
@@ -154,15 +174,19 @@ struct Fake
 };
 
 // The case's folder: the package, the system INF folder with the foreign
-// package and, when `staged`, a copy of the package as oem5.inf.
-void layOut(TempFolder& folder, bool staged)
+// package and, when `staged` is given, oem5.inf with that text; HELD is a copy
+// of the package that `held` keeps open without sharing.
+void layOut(TempFolder& folder, const char* staged, UniqueFile* held = nullptr)
 {
     g_folder = &folder;
     folder.writeBytes(L"kvr7.inf", PACKAGE);
     folder.makeFolder(L"INF");
     folder.writeBytes(L"INF\\oem6.inf", FOREIGN);
     if (staged)
-        folder.writeBytes(L"INF\\oem5.inf", PACKAGE);
+        folder.writeBytes(L"INF\\oem5.inf", staged == HELD ? PACKAGE : staged);
+    if (staged == HELD && held)
+        held->reset(CreateFileW(folder.file(L"INF\\oem5.inf").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
 }
 
 // The system as Fake plays it; the INF files and the search of the folder stay real.
@@ -172,6 +196,7 @@ void play(SeamGuard<Kvr7ctlApi>& seam)
     seam->SetupDiGetClassDevsW = Fake::devices;
     seam->SetupDiEnumDeviceInfo = Fake::next;
     seam->SetupDiGetDeviceInstanceIdW = Fake::id;
+    seam->SetupDiGetDeviceRegistryPropertyW = Fake::ids;
     seam->SetupDiOpenDevRegKey = Fake::key;
     seam->RegQueryValueExW = Fake::infPath;
     seam->SetupDiCallClassInstaller = Fake::removeDevice;
@@ -215,7 +240,7 @@ std::wstring inFolder(std::wstring text, const std::wstring& folder)
 TEST(Kvr7ctl, ExitCodesAndFailedSteps)
 {
     // Script fields in order: devices, status, problem, wait answer, administrator,
-    // DiUninstallDriverW there, it fails, restart after removal.
+    // DiUninstallDriverW there, it fails, restart after removal, driver, removal, state answer.
     const Script ONE_DEVICE, RESTART = {1, DN_NEED_RESTART},
                              OTHER_PROBLEM = {1, DN_HAS_PROBLEM, 10};
     const Script PROBLEM_RESTART = {1, DN_HAS_PROBLEM, CM_PROB_NEED_RESTART};
@@ -223,37 +248,51 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
     const Script REMOVAL_RESTART = {1, 0, 0, WAIT_OBJECT_0, TRUE, false, false, true};
     const Script NEW_WINDOWS = {2, 0, 0, WAIT_OBJECT_0, TRUE, true, false, true};
     const Script NEW_WINDOWS_FAILS = {1, 0, 0, WAIT_OBJECT_0, TRUE, true, true};
+    const Script FOREIGN_DRIVER = {1, 0, 0, WAIT_OBJECT_0, TRUE, false, false, false, L"oem6.inf"};
+    const Script REMOVE_FAILS = {1, 0, 0, WAIT_OBJECT_0, TRUE, false, false, false, L"oem5.inf", 1};
+    const Script REMOVE_KEEPS = {1, 0, 0, WAIT_OBJECT_0, TRUE, false, false, false, L"oem5.inf", 2};
+    const Script NO_STATE = {1,     0,           0, WAIT_OBJECT_0,     TRUE, false, false,
+                             false, L"oem5.inf", 0, CR_NO_SUCH_DEVNODE};
     struct Case
     {
-        const wchar_t* command; // the arguments after the program
-        bool staged;            // oem5.inf, a copy of the package, in the INF folder
+        const wchar_t* command; // the arguments after the program; @ is the temporary folder
+        const char* staged;     // oem5.inf in the INF folder: PACKAGE, OTHER_MAKER, HELD or none
         Script script;
         int expectedCode;
-        const wchar_t* expectedStep; // in the failedstep= line; empty for none
+        const wchar_t* expectedLine; // in the failedstep= line, else in any report line
+        DWORD expectedError;         // in the error= line; 0 for none
     } cases[] = {
-        {L"status", true, ONE_DEVICE, 0, L""},
-        {L"status", false, ONE_DEVICE, 1, L""},
-        {L"status", true, RESTART, 3010, L""},
-        {L"status", true, PROBLEM_RESTART, 3010, L""},
-        {L"status", true, OTHER_PROBLEM, 0, L""},
-        {L"", true, ONE_DEVICE, 87, L""},
-        {L"status -force", true, ONE_DEVICE, 87, L""},
-        {L"status a.inf b.inf", true, ONE_DEVICE, 87, L""},
-        {L"status missing.inf", true, ONE_DEVICE, 1603, L"package INF"},
-        {L"remove -force", true, NO_ADMIN, 740, L"administrator"},
-        {L"remove -force", true, BUSY, 1618, L"waiting"},
-        {L"remove -force", true, ONE_DEVICE, 0, L""},
-        {L"remove -force", true, REMOVAL_RESTART, 3010, L""},
-        {L"remove", true, ONE_DEVICE, 1603, L"still staged: oem5.inf"}, // the copy stays
-        {L"remove", false, ONE_DEVICE, 0, L""},
-        {L"remove", true, NEW_WINDOWS, 3010, L""},
-        {L"remove", true, NEW_WINDOWS_FAILS, 1603, L"DiUninstallDriverW oem5.inf"},
+        {L"status", PACKAGE, ONE_DEVICE, 0, L"boardours=1", 0},
+        {L"status", nullptr, ONE_DEVICE, 1, L"", 0},
+        {L"status", OTHER_MAKER, ONE_DEVICE, 1, L"", 0},
+        {L"status", PACKAGE, RESTART, 3010, L"", 0},
+        {L"status", PACKAGE, PROBLEM_RESTART, 3010, L"", 0},
+        {L"status", PACKAGE, OTHER_PROBLEM, 21, L"boardproblem=10", 0},
+        {L"status", PACKAGE, FOREIGN_DRIVER, 20, L"board=ROOT\\KVR7_BOARD\\0000", 0},
+        {L"status", HELD, ONE_DEVICE, 1603, L"candidate oem5.inf", ERROR_SHARING_VIOLATION},
+        {L"status", PACKAGE, NO_STATE, 1603, L"state of ROOT", ERROR_GEN_FAILURE},
+        {L"", PACKAGE, ONE_DEVICE, 87, L"", 0},
+        {L"status -force", PACKAGE, ONE_DEVICE, 87, L"", 0},
+        {L"status a.inf b.inf", PACKAGE, ONE_DEVICE, 87, L"", 0},
+        {L"status missing.inf", PACKAGE, ONE_DEVICE, 1603, L"package INF", 2},
+        {L"remove -force", PACKAGE, NO_ADMIN, 740, L"administrator", 740},
+        {L"remove -force", PACKAGE, BUSY, 1618, L"waiting", ERROR_INSTALL_ALREADY_RUNNING},
+        {L"remove -force", PACKAGE, ONE_DEVICE, 0, L"", 0},
+        {L"remove -force", HELD, ONE_DEVICE, 1603, L"candidate oem5.inf", ERROR_SHARING_VIOLATION},
+        {L"remove -force", PACKAGE, REMOVAL_RESTART, 3010, L"", 0},
+        {L"remove -force", PACKAGE, REMOVE_FAILS, 1603, L"DIF_REMOVE ROOT", ERROR_ACCESS_DENIED},
+        {L"remove -force", PACKAGE, REMOVE_KEEPS, 1603, L"used by ROOT", ERROR_DEVICE_IN_USE},
+        {L"remove", PACKAGE, ONE_DEVICE, 1603, L"still staged: oem5.inf", ERROR_FILE_EXISTS},
+        {L"remove", nullptr, ONE_DEVICE, 0, L"", 0},
+        {L"remove", PACKAGE, NEW_WINDOWS, 3010, L"", 0},
+        {L"remove", PACKAGE, NEW_WINDOWS_FAILS, 1603, L"DiUninstallDriverW oem5.inf", 5},
     };
     for (const Case& c : cases)
     {
         TempFolder folder;
         g = c.script;
-        layOut(folder, c.staged);
+        UniqueFile held;
+        layOut(folder, c.staged, &held);
         const std::string name = "row " + std::to_string(&c - cases) + ": " + toUtf8(c.command);
 
         DebugOutputCapture trace; // its guard puts the whole base seam back
@@ -261,15 +300,23 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         presentSystem(SystemAnswers());
         SeamGuard<Kvr7ctlApi> seam(g_kvr7ctlApi);
         play(seam);
-        const int code = runKvr7ctl(
-            splitArguments((std::wstring(L"kvr7ctl.exe ") + c.command).c_str()), folder.path());
+        const std::wstring command = inFolder(c.command, folder.path());
+        const int code =
+            runKvr7ctl(splitArguments((L"kvr7ctl.exe " + command).c_str()), folder.path());
         EXPECT_EQ(c.expectedCode, code) << name;
-        std::wstring failedStep;
+        std::wstring failedStep, report;
         for (const std::wstring& line : trace.lines())
-            if (line.find(L"kvr7ctl: failedstep=") == 0)
-                failedStep = line;
-        EXPECT_NE(std::wstring::npos, failedStep.find(c.expectedStep)) << name;
-        EXPECT_EQ(*c.expectedStep == L'\0', failedStep.empty()) << name;
+        {
+            failedStep = line.find(L"kvr7ctl: failedstep=") == 0 ? line : failedStep;
+            report += line;
+        }
+        EXPECT_NE(std::wstring::npos, (c.expectedError ? failedStep : report).find(c.expectedLine))
+            << name;
+        EXPECT_EQ(c.expectedError == 0, failedStep.empty()) << name;
+        EXPECT_EQ(c.expectedError == 0,
+                  report.find(L"kvr7ctl: error=" + std::to_wstring(c.expectedError) + L"\n") ==
+                      std::wstring::npos)
+            << name;
         EXPECT_NE(INVALID_FILE_ATTRIBUTES,
                   GetFileAttributesW(folder.file(L"INF\\oem6.inf").c_str()))
             << name << ": the foreign package was touched";
@@ -330,7 +377,7 @@ TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
         g = c.script;
         g_answers = c.runs;
         g_runs.clear();
-        layOut(folder, false);
+        layOut(folder, nullptr);
         folder.writeBytes(L"ab\\kvr7.inf", PACKAGE);
         folder.writeBytes(L"a b\\kvr7.inf", PACKAGE);
         const std::string name = "row " + std::to_string(&c - cases) + ": " + toUtf8(c.command);
