@@ -184,8 +184,7 @@ bool restartPending(const PackageDevice& device, const std::wstring& copyName)
         g_kvr7ctlApi.CM_Get_DevNode_Status(&status, &problem, device.data.DevInst, 0);
     traceLine(TRACE_DEVICE_STATE, device.instanceId.c_str(), copyName.c_str(), status, problem,
               answer);
-    return answer == CR_SUCCESS && ((status & DN_NEED_RESTART) ||
-                                    ((status & DN_HAS_PROBLEM) && problem == CM_PROB_NEED_RESTART));
+    return answer == CR_SUCCESS && waitsForRestart(status, problem);
 }
 
 std::wstring instanceIdOf(HDEVINFO set, SP_DEVINFO_DATA* device)
@@ -226,6 +225,12 @@ bool appendDeviceIds(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property,
 }
 
 } // namespace
+
+bool waitsForRestart(ULONG status, ULONG problem)
+{
+    return (status & DN_NEED_RESTART) ||
+           ((status & DN_HAS_PROBLEM) && problem == CM_PROB_NEED_RESTART);
+}
 
 bool sameText(const std::wstring& a, const std::wstring& b)
 {
@@ -395,6 +400,7 @@ bool findBoards(const Package& package, const std::vector<StagedCopy>& copies,
         if (matched == ids.end())
             continue;
         board.matchedId = *matched;
+        board.ids = ids;
         board.driver = driverInfName(set.get(), &data);
         board.ours = std::any_of(copies.begin(), copies.end(), [&board](const StagedCopy& copy) {
             return !board.driver.empty() && sameText(copy.name, board.driver);

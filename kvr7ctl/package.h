@@ -58,14 +58,19 @@ struct PackageDevice
 struct Board
 {
     std::wstring instanceId;
-    std::wstring matchedId;     // its first hardware, then compatible ID that is the package's
-    std::wstring driver;        // the published INF of its driver (InfPath); empty for none
-    std::wstring provider;      // read from that INF; empty when it cannot be read
-    std::wstring driverVersion; // likewise
-    bool ours = false;          // the driver is one of the package's staged copies
-    ULONG status = 0;           // the configuration manager's DN_* flags
-    ULONG problem = 0;          // and CM_PROB_* code
+    std::vector<std::wstring> ids; // its hardware IDs, then its compatible IDs
+    std::wstring matchedId;        // its first hardware, then compatible ID that is the package's
+    std::wstring driver;           // the published INF of its driver (InfPath); empty for none
+    std::wstring provider;         // read from that INF; empty when it cannot be read
+    std::wstring driverVersion;    // likewise
+    bool ours = false;             // the driver is one of the package's staged copies
+    ULONG status = 0;              // the configuration manager's DN_* flags
+    ULONG problem = 0;             // and CM_PROB_* code
 };
+
+// Whether a device state (CM_Get_DevNode_Status's flags and problem) says that
+// the device waits for a restart.
+bool waitsForRestart(ULONG status, ULONG problem);
 
 // Names, IDs and verbs compare without regard to case.
 bool sameText(const std::wstring& a, const std::wstring& b);
