@@ -389,8 +389,10 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
 // command and in the runs stands for the case's folder.
 TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
 {
-    const Script BOARD, NO_BOARD = {0};
+    const Script BOARD, NO_BOARD = {0}, BUSY = {1, 0, 0, WAIT_TIMEOUT};
     const Script NO_ADMIN = {1, 0, 0, WAIT_OBJECT_0, FALSE};
+    Script blocked;
+    blocked.policy = L"DenyDeviceIDs=ROOT\\KVR7_BOARD";
     const InstallerRun STAGES = {DEBUG_CAPTURE_EXITED, 0, true},
                        NOTHING = {DEBUG_CAPTURE_EXITED, 0, false};
     const InstallerRun NO_HARDWARE = {DEBUG_CAPTURE_EXITED, 4, false};
@@ -420,6 +422,8 @@ TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
          3010,
          L"-nopause",
          L"installed"},
+        {L"deploy", blocked, {}, 1625, L"", L""}, // stopped before the installer
+        {L"deploy", BUSY, {}, 1618, L"", L""},
         {L"deploy", BOARD, {{DEBUG_CAPTURE_EXITED, 5, false}}, 5, L"-nopause", L""},
         {L"deploy",
          NO_BOARD,
@@ -440,6 +444,7 @@ TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
         g = c.script;
         g_answers = c.runs;
         g_runs.clear();
+        const StandInMachine machine(g.policy);
         layOut(folder, nullptr);
         folder.writeBytes(L"ab\\kvr7.inf", PACKAGE);
         folder.writeBytes(L"a b\\kvr7.inf", PACKAGE);
