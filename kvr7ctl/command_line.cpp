@@ -1,6 +1,7 @@
 // command_line.cpp
 // kvr7ctl's command line: the platform check, the verb and its option, the
-// package; then the verb runs. Every verb is one row of VERBS.
+// package; then the verb runs. Every verb is one row of VERBS. Any other
+// argument that begins with - or / is a bad command line.
 
 #include "kvr7ctl/command_line.h"
 
@@ -83,11 +84,13 @@ int runKvr7ctl(const std::vector<std::wstring>& args, const std::wstring& ownFol
     const bool option = verb->option && next < args.size() && sameText(args[next], verb->option);
     if (option)
         ++next;
+    // Whatever looks like an option and is not the verb's own is refused, never
+    // taken for the INF's path.
     std::wstring inf;
     if (next < args.size())
     {
         inf = args[next++];
-        if (inf.empty() || inf[0] == L'-')
+        if (inf.empty() || inf[0] == L'-' || inf[0] == L'/')
             return usage();
     }
     if (next != args.size())

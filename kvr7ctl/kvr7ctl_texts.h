@@ -35,6 +35,9 @@
 #endif
 #define INSTALLER_INSTALL L"-nopause"
 #define INSTALLER_STAGE L"-nopause -preinstall"
+#define TEXT_CTL_STAGED_INF                                                                        \
+    L"kvr7ctl: the INF is a staged copy in the system INF folder; give the package's own INF "     \
+    L"(by default kvr7.inf beside kvr7ctl.exe)"
 
 // Report keys: one `key=value` line per fact on standard output.
 #define REPORT_INF L"inf"
@@ -78,6 +81,7 @@
 
 // Steps, as a failure names them.
 #define STEP_PLATFORM L"checking the Windows version"
+#define STEP_COMMAND L"reading the command line"
 #define STEP_ADMIN L"checking for administrator rights"
 #define STEP_WAIT L"waiting for other device installations"
 #define STEP_PACKAGE L"reading the package INF"

@@ -1,6 +1,7 @@
 // package.cpp
-// The package's identity, the search for its staged copies and the devices that
-// use them. Whatever cannot be read is left alone, and the trace says why.
+// The package's identity and IDs, the search for its staged copies, the devices
+// that use them and the boards the package is meant for. A candidate that
+// cannot be read may be a copy: it ends the search, and the trace says why.
 
 #include "kvr7ctl/package.h"
 
@@ -254,6 +255,17 @@ int readPackage(const std::wstring& inf, const std::wstring& ownFolder, Package*
             return reportFailure(STEP_PACKAGE, error);
     }
     package->fileName = fileNameOf(package->infPath);
+    // A staged copy names the package only by what it has in common with the
+    // package's own INF; the IDs and the copies must come from that INF.
+    std::wstring stagedFolder;
+    DWORD error = 0;
+    if (!systemInfFolder(&stagedFolder, &error))
+        return reportFailure(STEP_PACKAGE, error);
+    const uint64_t start = fileNameStart(package->infPath.c_str(), package->infPath.size());
+    if (start > 0 &&
+        sameText(package->infPath.substr(0, static_cast<size_t>(start - 1)), stagedFolder))
+        return reportRefusal(TEXT_CTL_STAGED_INF, STEP_COMMAND, ERROR_INVALID_PARAMETER,
+                             KVR7CTL_BAD_COMMAND);
     report(REPORT_INF, package->infPath);
     CInfFile file;
     if (file.open(package->infPath.c_str()) != SETUP_OK)

@@ -18,7 +18,7 @@ const wchar_t BOARD_ID[] = L"ROOT\\KVR7_BOARD";
 const char FOREIGN[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
                        "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
                        "Provider=\"Other Devices\"\r\nDriverVer=01/01/2026,1.0.0.0\r\n"
-                       "[Manufacturer]\r\nOther=OTHER,NTamd64\r\n[OTHER.NTamd64]\r\n"
+                       "[Manufacturer]\r\nOther=OTHER\r\n[OTHER]\r\n"
                        "Board=Other_Install,ROOT\\KVR7_BOARD\r\n[Other_Install]\r\n"
                        "[Other_Install.Services]\r\nAddService=,2\r\n";
 
@@ -97,6 +97,7 @@ TEST(Kvr7ctl, UnreadableCopiesAndForeignDriversAreNoSuccess)
     TempFolder folder;
     const std::wstring tool = folder.copyIn(distFile(L"kvr7ctl.exe"), L"kvr7ctl.exe");
     SKIP_WHERE_THE_PROGRAM_REFUSES("kvr7ctl");
+    EXPECT_EQ(runTool(tool, L"remove /force"), 87u);
     PackageTraces traces;
     VirtualDevice device(BOARD_ID, L"System");
     ASSERT_TRUE(device.ok()) << "cannot register the device, error " << device.error();

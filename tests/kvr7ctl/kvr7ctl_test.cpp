@@ -41,6 +41,7 @@ const char CATALOGUED[] = PACKAGE_WITH(
                                                                  "sub\r\n";
 const char OTHER_MAKER[] = PACKAGE_OF("Other Devices");
 const char HELD[] = "the package, held open without sharing";
+const char NO_INF[] = "no INF at all\r\n";
 // Same provider and class, other models: a different package of the same maker.
 const char FOREIGN[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
                        "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
@@ -314,7 +315,7 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
     struct Case
     {
         const wchar_t* command; // the arguments after the program; @ is the temporary folder
-        const char* staged;     // oem5.inf in the INF folder: PACKAGE, OTHER_MAKER, HELD or none
+        const char* staged;     // oem5.inf: PACKAGE, OTHER_MAKER, NO_INF, HELD or none
         Script script;
         int expectedCode;
         const wchar_t* expectedLine; // in the failedstep= line, else in any report line
@@ -323,6 +324,7 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         {L"status", PACKAGE, ONE_DEVICE, 0, L"boardours=1", 0},
         {L"status", nullptr, ONE_DEVICE, 1, L"", 0},
         {L"status", OTHER_MAKER, ONE_DEVICE, 1, L"", 0},
+        {L"status", NO_INF, ONE_DEVICE, 1, L"", 0},
         {L"status", PACKAGE, RESTART, 3010, L"", 0},
         {L"status", PACKAGE, PROBLEM_RESTART, 3010, L"", 0},
         {L"status", PACKAGE, OTHER_PROBLEM, 21, L"boardproblem=10", 0},
@@ -332,6 +334,8 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         {L"", PACKAGE, ONE_DEVICE, 87, L"", 0},
         {L"status -force", PACKAGE, ONE_DEVICE, 87, L"", 0},
         {L"status a.inf b.inf", PACKAGE, ONE_DEVICE, 87, L"", 0},
+        {L"remove /force", PACKAGE, ONE_DEVICE, 87, L"", 0},
+        {L"status @\\INF\\oem5.inf", PACKAGE, ONE_DEVICE, 87, L"command line", 87},
         {L"status missing.inf", PACKAGE, ONE_DEVICE, 1603, L"package INF", 2},
         {L"remove -force", PACKAGE, NO_ADMIN, 740, L"administrator", 740},
         {L"remove -force", PACKAGE, BUSY, 1618, L"waiting", ERROR_INSTALL_ALREADY_RUNNING},
