@@ -103,7 +103,7 @@ int checkOutcome(const Package& package)
 
 int deployPackage(const Package& package, bool stageOnly)
 {
-    const int rights = checkAdministrator(TEXT_CTL_DEPLOY_NOT_ADMIN);
+    const int rights = refuseUnlessAdministrator(TEXT_CTL_DEPLOY_NOT_ADMIN);
     if (rights != KVR7CTL_DONE)
         return rights;
 

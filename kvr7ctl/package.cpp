@@ -360,7 +360,7 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
     }
 }
 
-int checkAdministrator(const wchar_t* refusal)
+int refuseUnlessAdministrator(const wchar_t* refusal)
 {
     bool administrator = false;
     if (!checkAdministrator(g_kvr7ctlApi.CheckTokenMembership, &administrator))

@@ -95,7 +95,7 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
 
 // KVR7CTL_DONE when this process has administrator rights; otherwise the
 // report is ended (with `refusal` said when it has not) and its exit code given.
-int checkAdministrator(const wchar_t* refusal);
+int refuseUnlessAdministrator(const wchar_t* refusal);
 
 // Every present device that carries one of the package's IDs, with its driver
 // (a copy of the package or not) and its state. Fails, with `step` and `error`,

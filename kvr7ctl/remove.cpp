@@ -80,7 +80,7 @@ int uninstallEach(DiUninstallDriverWFn uninstall, const std::vector<StagedCopy>&
 
 int removePackage(const Package& package, bool force)
 {
-    const int rights = checkAdministrator(TEXT_CTL_NOT_ADMIN);
+    const int rights = refuseUnlessAdministrator(TEXT_CTL_NOT_ADMIN);
     if (rights != KVR7CTL_DONE)
         return rights;
 

@@ -68,3 +68,38 @@ staged_copies() {
     echo $n
 }
 board_has_driver() { wine "$tools/adddevice.exe" --query "$board" | tr -d '\r' | grep -qx 'value.BoardModel=KVR7'; }
+
+# run_in_cmd LOG_PATTERN LINE...: runs the lines as one batch file through
+# Wine's cmd.exe, as a fleet tool starts a command (Wine's own command line
+# cannot pass a quoted path with blanks on to cmd.exe, a batch file can), and
+# reads the last line's exit code inside Wine (Unix sees only its low 8 bits).
+# Leaves in $results: code (also in $code), said (the output) and log (the
+# newest file matching the glob LOG_PATTERN, by time; empty without one).
+results="$out/last-run"
+run_in_cmd() {
+    local runner="$WINEPREFIX/drive_c/windows/temp/kvr7-run.cmd" pattern=$1
+    shift
+    mkdir -p "$results"
+    { printf '@echo off\r\n'; printf '%s\r\n' "$@"; printf 'echo kvr7-exit-code=%%ERRORLEVEL%%\r\n'; } > "$runner"
+    wine cmd.exe /c 'C:\windows\temp\kvr7-run.cmd' 2>&1 | tr -d '\r' > "$results/all" || true
+    rm -f "$runner"
+    sed -n 's/^kvr7-exit-code=//p' "$results/all" > "$results/code"
+    grep -v '^kvr7-exit-code=' "$results/all" > "$results/said" || true
+    # A second run in the same second sorts first by name: by time.
+    : > "$results/log"
+    [ -z "$pattern" ] || (IFS=$'\n'; ls -t $pattern 2>/dev/null | head -1) > "$results/log" || true
+    code=$(cat "$results/code")
+}
+
+# stand_in SOURCE NAME KEY: a file of the build in place of the system's own
+# NAME in system32 (tests/tools/systemfile.exe sets the system's aside), loaded
+# before Wine's built-in one through the DllOverrides key KEY. system_own NAME
+# KEY undoes both, and is safe to repeat.
+stand_in() {
+    wine "$tools/systemfile.exe" place "$(winepath -w "$1")" "$2" &&
+        wine reg add "$3" /v "${2%.dll}" /t REG_SZ /d native,builtin /f >/dev/null 2>&1
+}
+system_own() {
+    wine "$tools/systemfile.exe" restore "$1" || true
+    wine reg delete "$2" /v "${1%.dll}" /f >/dev/null 2>&1 || true
+}
