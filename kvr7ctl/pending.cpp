@@ -41,23 +41,19 @@ bool keyThere(const wchar_t* path, bool* there, DWORD* error)
     return answer == ERROR_SUCCESS || answer == ERROR_FILE_NOT_FOUND;
 }
 
-// Whether PendingFileRenameOperations holds more than an empty list.
-bool fileRenamesPending(bool* pending, DWORD* error)
+// Whether PendingFileRenameOperations holds more than an empty list; only
+// reported, so a value that cannot be read is none.
+bool fileRenamesPending()
 {
     HKEY opened = nullptr;
-    LONG answer = g_kvr7ctlApi.RegOpenKeyExW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, 0,
-                                             KEY_QUERY_VALUE, &opened);
-    *pending = false;
-    *error = static_cast<DWORD>(answer);
-    if (answer != ERROR_SUCCESS)
-        return answer == ERROR_FILE_NOT_FOUND;
+    if (g_kvr7ctlApi.RegOpenKeyExW(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, 0, KEY_QUERY_VALUE,
+                                   &opened) != ERROR_SUCCESS)
+        return false;
     UniqueRegistryKey key(opened);
     DWORD type = 0, size = 0;
-    answer = g_kvr7ctlApi.RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr,
-                                           &type, nullptr, &size);
-    *pending = answer == ERROR_SUCCESS && size > 2 * sizeof(wchar_t);
-    *error = static_cast<DWORD>(answer);
-    return answer == ERROR_SUCCESS || answer == ERROR_FILE_NOT_FOUND;
+    return g_kvr7ctlApi.RegQueryValueExW(key.get(), L"PendingFileRenameOperations", nullptr, &type,
+                                         nullptr, &size) == ERROR_SUCCESS &&
+           size > 2 * sizeof(wchar_t);
 }
 
 // The present devices that wait for a restart.
@@ -101,10 +97,10 @@ bool findPending(PendingState* state, const wchar_t** failedStep, DWORD* error)
     *state = PendingState();
     // A zero wait asks whether installations are running without waiting for them.
     const DWORD wait = g_kvr7ctlApi.CMP_WaitNoPendingInstallEvents(0);
+    *error = GetLastError();
     traceLine(TRACE_WAIT, 0UL, wait);
     if (wait == WAIT_FAILED)
     {
-        *error = GetLastError();
         *failedStep = STEP_PENDING;
         return false;
     }
@@ -122,5 +118,6 @@ bool findPending(PendingState* state, const wchar_t** failedStep, DWORD* error)
         if (there)
             state->restarts.push_back(std::wstring(L"HKLM\\") + path);
     }
-    return fileRenamesPending(&state->fileRenames, error);
+    state->fileRenames = fileRenamesPending();
+    return true;
 }
