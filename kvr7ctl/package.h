@@ -14,6 +14,7 @@
 
 #include <setupapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,15 @@ struct Board
     ULONG status = 0;              // the configuration manager's DN_* flags
     ULONG problem = 0;             // and CM_PROB_* code
 };
+
+// Calls `visit` with each present device, in the platform's order, until it
+// answers false. False with the platform's error when the device list cannot
+// be had or read; false when `visit` answered false, having set `error` itself.
+bool forEachPresentDevice(const std::function<bool(HDEVINFO set, SP_DEVINFO_DATA* device)>& visit,
+                          DWORD* error);
+
+// The device's instance ID; empty when it cannot be read.
+std::wstring instanceIdOf(HDEVINFO set, SP_DEVINFO_DATA* device);
 
 // Whether a device state (CM_Get_DevNode_Status's flags and problem) says that
 // the device waits for a restart.

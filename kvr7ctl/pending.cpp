@@ -56,38 +56,23 @@ bool fileRenamesPending()
            size > 2 * sizeof(wchar_t);
 }
 
-// The present devices that wait for a restart.
+// The present devices that wait for a restart. A device that went away since
+// the list was made has no state: it waits for nothing.
 bool devicesWaiting(std::vector<std::wstring>* waiting, DWORD* error)
 {
-    UniqueDeviceSet set(g_kvr7ctlApi.SetupDiGetClassDevsW(nullptr, nullptr, nullptr,
-                                                          DIGCF_ALLCLASSES | DIGCF_PRESENT));
-    if (!set.valid())
-    {
-        *error = GetLastError();
-        return false;
-    }
-    for (DWORD index = 0;; ++index)
-    {
-        SP_DEVINFO_DATA device = {};
-        device.cbSize = sizeof(device);
-        if (!g_kvr7ctlApi.SetupDiEnumDeviceInfo(set.get(), index, &device))
-        {
-            *error = GetLastError();
-            return *error == ERROR_NO_MORE_ITEMS;
-        }
-        ULONG status = 0, problem = 0;
-        // A device that went away since the list was made has no state: not waiting.
-        if (g_kvr7ctlApi.CM_Get_DevNode_Status(&status, &problem, device.DevInst, 0) !=
-                CR_SUCCESS ||
-            !waitsForRestart(status, problem))
-            continue;
-        wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
-        if (!g_kvr7ctlApi.SetupDiGetDeviceInstanceIdW(set.get(), &device, id, MAX_DEVICE_ID_LEN + 1,
-                                                      nullptr))
-            continue;
-        traceLine(TRACE_DEVICE_WAITS, id, status, problem);
-        waiting->push_back(id);
-    }
+    return forEachPresentDevice(
+        [waiting](HDEVINFO set, SP_DEVINFO_DATA* device) {
+            ULONG status = 0, problem = 0;
+            if (g_kvr7ctlApi.CM_Get_DevNode_Status(&status, &problem, device->DevInst, 0) ==
+                    CR_SUCCESS &&
+                waitsForRestart(status, problem))
+            {
+                waiting->push_back(instanceIdOf(set, device));
+                traceLine(TRACE_DEVICE_WAITS, waiting->back().c_str(), status, problem);
+            }
+            return true;
+        },
+        error);
 }
 
 } // namespace
