@@ -186,6 +186,15 @@ SetupStatus CInfFile::findLine(const wchar_t* section, const wchar_t* key)
     return SETUP_INF_SECTION_NOT_FOUND;
 }
 
+SetupStatus CInfFile::nextLine()
+{
+    if (m_hInf.valid() && m_context.Inf != nullptr &&
+        g_infApi.SetupFindNextLine(&m_context, &m_context))
+        return SETUP_OK;
+    m_context = INFCONTEXT();
+    return SETUP_INF_SECTION_NOT_FOUND;
+}
+
 SetupStatus CInfFile::endOfWalk(SetupStatus readStatus)
 {
     return readStatus == SETUP_OUT_OF_MEMORY ? SETUP_OUT_OF_MEMORY : SETUP_OK;

@@ -47,6 +47,11 @@ public:
     // line, so that no read gives another line's text.
     SetupStatus findLine(const wchar_t* section, const wchar_t* key);
 
+    // Moves the line position to the next line of the section it is in. 3
+    // after the last line, or when no line is placed; the position then points
+    // at no line.
+    SetupStatus nextLine();
+
     // Reads the current line as the platform renders it, or field `index` of it
     // (0 is the key, 1 and up the values). 5 when the platform ran out of memory;
     // 6 when it refuses otherwise, including an index past the last field. On
@@ -80,6 +85,8 @@ public:
     const CWStr& filename() const { return m_filename; }
     const CWStr& originalName() const { return m_originalName; }
     HINF handle() const { return m_hInf.get(); }
+    // The native processor architecture recorded by the last open.
+    WORD architecture() const { return m_systemInfo.wProcessorArchitecture; }
     uint32_t traceOn() const { return m_traceOn; }
 
 private:

@@ -8,6 +8,7 @@
 #include "base/platform_fit.h"
 #include "base/trace.h"
 #include "console/tool_text.h"
+#include "kvr7ctl/check.h"
 #include "kvr7ctl/deploy.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
 #include "kvr7ctl/package.h"
@@ -33,10 +34,16 @@ int runStatus(const Package& package, bool)
     return reportStatus(package);
 }
 
+int runCheck(const Package& package, bool strict)
+{
+    return reportCheck(package, strict);
+}
+
 const Verb VERBS[] = {
     {L"status", nullptr, runStatus, TEXT_CTL_HELP_STATUS},
     {L"remove", L"-force", removePackage, TEXT_CTL_HELP_REMOVE},
     {L"deploy", L"-stage", deployPackage, TEXT_CTL_HELP_DEPLOY},
+    {L"check", L"-strict", runCheck, TEXT_CTL_HELP_CHECK},
 };
 
 int usage()

@@ -1,6 +1,7 @@
 // deploy.cpp
-// kvr7ctl deploy: the installer's runs and what their exit codes lead to, then
-// the check of the outcome with status's own report.
+// kvr7ctl deploy: the check before anything runs, the installer's runs and what
+// their exit codes lead to, then the check of the outcome with status's own
+// report.
 
 #include "kvr7ctl/deploy.h"
 
@@ -8,6 +9,7 @@
 #include "base/exit_codes.h"
 #include "base/trace.h"
 #include "console/tool_text.h"
+#include "kvr7ctl/check.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
 #include "kvr7ctl/report.h"
 #include "kvr7ctl/status.h"
@@ -105,10 +107,25 @@ int deployPackage(const Package& package, bool stageOnly)
     if (rights != KVR7CTL_DONE)
         return rights;
 
-    // Here, before anything runs, belongs the check that `kvr7ctl check`
-    // reports: a device installation restriction that applies to the package
-    // ends the deployment with 1625, pending installations with 1618; a
-    // package that will not install unattended is only a warning.
+    // Before anything runs, the check of `kvr7ctl check`: a device installation
+    // restriction that applies to the package ends the deployment with 1625,
+    // pending installations or a restart with 1618, a check that cannot tell
+    // with 1603; a package that will not install unattended is only a warning
+    // (Windows may still ask about its publisher; the sample package has no
+    // catalog at all).
+    std::wstring unattended;
+    int checked = KVR7CTL_FAILED;
+    {
+        const InnerReport inner(REPORT_CHECK_RESULT);
+        checked = reportCheck(package, false, &unattended);
+    }
+    if (checked != KVR7CTL_DONE)
+    {
+        traceLine(TRACE_DEPLOY_STOPPED, kvr7ctlCodeMeaning(static_cast<unsigned long>(checked)));
+        return finishReport(checked);
+    }
+    if (!unattended.empty())
+        report(REPORT_WARNING, TEXT_NOT_UNATTENDED + unattended);
 
     bool staging = stageOnly;
     DWORD code = 0;

@@ -4,17 +4,24 @@
 // configuration manager's device state and wait for pending installations, the
 // removal of devices and of staged packages, the run-time lookup of
 // DiUninstallDriverW (newdev.dll, Windows 10 1703 and later), the
-// administrator check, and the run of the installer under the debugger
-// capture (debugout/debug_capture.h: one entry, so that tests play the
-// installer's exit codes and trace). g_kvr7ctlApi is filled with the real entry points
-// (kvr7ctl_platform.cpp); tests replace entries to play any answer the platform
+// administrator check, the run of the installer under the debugger capture
+// (debugout/debug_capture.h: one entry, so that tests play the installer's exit
+// codes and trace), and what the check before an installation reads: the true
+// Windows version, the registry's policy and restart records, the package's
+// files, its catalog and the trust in its signature (wintrust.dll and
+// crypt32.dll, loaded from the system folder when first called; a call that the
+// library lacks fails with the loader's error). g_kvr7ctlApi is filled with the
+// real entry points (kvr7ctl_platform.cpp); tests replace entries to play any answer the platform
 // can give. The entries carry the platform's own signatures and no logic.
 #pragma once
 
 #include <windows.h>
 
 #include <cfgmgr32.h>
+#include <mscat.h>
 #include <setupapi.h>
+#include <wincrypt.h>
+#include <wintrust.h>
 
 #include <string>
 
@@ -69,6 +76,38 @@ struct Kvr7ctlApi
     DebugCaptureResult (*runUnderDebugger)(const std::wstring& commandLine, DWORD timeoutMs,
                                            const DebugCaptureSink& sink,
                                            const DebuggeeStart& start);
+    // ntdll's version query, which no manifest changes (GetVersionExW answers
+    // 6.2 for Windows 8.1 and later to a program whose manifest names none).
+    LONG(WINAPI* RtlGetVersion)(PRTL_OSVERSIONINFOW version);
+    LONG(WINAPI* RegOpenKeyExW)
+    (HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY opened);
+    LONG(WINAPI* RegEnumValueW)
+    (HKEY key, DWORD index, LPWSTR name, LPDWORD nameUnits, LPDWORD reserved, LPDWORD type,
+     LPBYTE data, LPDWORD size);
+    DWORD(WINAPI* GetFileAttributesW)(LPCWSTR path);
+    HANDLE(WINAPI* CreateFileW)
+    (LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+     DWORD flags, HANDLE model);
+    BOOL(WINAPI* CryptCATAdminAcquireContext2)
+    (HCATADMIN* admin, const GUID* subsystem, PCWSTR hashAlgorithm, PCCERT_STRONG_SIGN_PARA policy,
+     DWORD flags);
+    BOOL(WINAPI* CryptCATAdminReleaseContext)(HCATADMIN admin, DWORD flags);
+    BOOL(WINAPI* CryptCATAdminCalcHashFromFileHandle)
+    (HANDLE file, DWORD* size, BYTE* hash, DWORD flags);
+    BOOL(WINAPI* CryptCATAdminCalcHashFromFileHandle2)
+    (HCATADMIN admin, HANDLE file, DWORD* size, BYTE* hash, DWORD flags);
+    HANDLE(WINAPI* CryptCATOpen)
+    (LPWSTR path, DWORD flags, HCRYPTPROV provider, DWORD version, DWORD encoding);
+    CRYPTCATMEMBER*(WINAPI* CryptCATGetMemberInfo)(HANDLE catalog, LPWSTR tag);
+    BOOL(WINAPI* CryptCATClose)(HANDLE catalog);
+    LONG(WINAPI* WinVerifyTrust)(HWND window, GUID* action, LPVOID data);
+    CRYPT_PROVIDER_DATA*(WINAPI* WTHelperProvDataFromStateData)(HANDLE state);
+    CRYPT_PROVIDER_SGNR*(WINAPI* WTHelperGetProvSignerFromChain)(CRYPT_PROVIDER_DATA* data,
+                                                                 DWORD signer, BOOL counterSigner,
+                                                                 DWORD counterSignerIndex);
+    DWORD(WINAPI* CertGetNameStringW)
+    (PCCERT_CONTEXT certificate, DWORD type, DWORD flags, void* typeParameter, LPWSTR name,
+     DWORD units);
 };
 
 extern Kvr7ctlApi g_kvr7ctlApi;

@@ -14,6 +14,7 @@
 #define TEXT_CTL_HELP_STATUS L"status [INF]"
 #define TEXT_CTL_HELP_REMOVE L"remove [-force] [INF]"
 #define TEXT_CTL_HELP_DEPLOY L"deploy [-stage] [INF]"
+#define TEXT_CTL_HELP_CHECK L"check [-strict] [INF]"
 #define TEXT_CTL_USAGE_NOTE                                                                        \
     L"INF is the package's INF file; by default kvr7.inf beside kvr7ctl.exe."
 
@@ -23,9 +24,6 @@
 #define TEXT_CTL_WOW64                                                                             \
     L"kvr7ctl: the 32-bit kvr7ctl.exe does not work on 64-bit Windows; use the one in x64\\"
 #define TEXT_CTL_NOT_ADMIN L"kvr7ctl: remove needs administrator rights (run it elevated)"
-#define TEXT_CTL_STAGED_INF                                                                        \
-    L"kvr7ctl: the INF is a staged copy in the system INF folder; give the package's own INF "     \
-    L"(by default kvr7.inf beside kvr7ctl.exe)"
 #define TEXT_CTL_DEPLOY_NOT_ADMIN L"kvr7ctl: deploy needs administrator rights (run it elevated)"
 
 // The installer that deploy runs, beside kvr7ctl.exe, built for the same
@@ -37,6 +35,9 @@
 #endif
 #define INSTALLER_INSTALL L"-nopause"
 #define INSTALLER_STAGE L"-nopause -preinstall"
+#define TEXT_CTL_STAGED_INF                                                                        \
+    L"kvr7ctl: the INF is a staged copy in the system INF folder; give the package's own INF "     \
+    L"(by default kvr7.inf beside kvr7ctl.exe)"
 
 // Report keys: one `key=value` line per fact on standard output.
 #define REPORT_INF L"inf"
@@ -161,9 +162,11 @@ inline constexpr ExitCodeMeaning KVR7CTL_CODES[] = {
     {21, L"a board on the package's driver reports a problem"},
     {87, L"bad command line"},
     {124, L"the installer did not end within 30 minutes and was stopped"},
+    {577, L"the package will not install unattended (the check names why)"},
     {740, L"administrator rights are needed"},
     {1603, L"failed (the trace above names the step)"},
-    {1618, L"another device installation is still under way"},
+    {1618, L"another device installation is still under way, or a restart is pending"},
+    {1625, L"a device installation restriction of the system policy applies to the package"},
     {3010, L"a restart is needed"},
 };
 
@@ -190,3 +193,58 @@ inline const wchar_t* kvr7ctlCodeMeaning(unsigned long code)
 {
     return meaningOf(KVR7CTL_CODES, code, TEXT_UNKNOWN_CODE);
 }
+
+// The check's report keys and the values it names.
+#define REPORT_POLICY_ORDER L"policyorder"
+#define REPORT_RESTRICTION L"restriction"
+#define REPORT_RESTRICTION_VALUE L"restrictionvalue"
+#define REPORT_RESTRICTION_ENTRY L"restrictionentry"
+#define REPORT_RESTRICTION_FOR L"restrictionfor"
+#define REPORT_RESTRICTIONS L"restrictions"
+#define REPORT_INSTALLS_PENDING L"installpending"
+#define REPORT_RESTART_PENDING_BY L"restartpendingby"
+#define REPORT_RESTART_PENDING L"restartpending"
+#define REPORT_FILE_RENAMES L"filerenamespending"
+#define REPORT_CATALOG L"catalog"
+#define REPORT_CATALOG_ENTRY L"catalogentry"
+#define REPORT_CATALOG_PRESENT L"catalogpresent"
+#define REPORT_COVERED L"covered"
+#define REPORT_NOT_COVERED L"notcovered"
+#define REPORT_TRUSTED L"trusted"
+#define REPORT_SIGNER L"signer"
+#define REPORT_UNATTENDED L"unattended"
+#define REPORT_UNATTENDED_PROBLEM L"unattendedproblem"
+// The last line of the check run inside deploy, and deploy's warning after it.
+#define REPORT_CHECK_RESULT L"checkresult"
+#define REPORT_WARNING L"warning"
+#define TEXT_NOT_UNATTENDED L"the package will not install unattended: "
+// A restriction judged against the package's own IDs, not a present board's.
+#define REPORT_FOR_PACKAGE L"package"
+// What the check says where the platform cannot tell.
+#define ANSWER_UNKNOWN_TEXT L"unknown"
+
+// The check before an installation: the registry keys it reads.
+#define POLICY_KEY L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall\\Restrictions"
+#define POLICY_KEY_SHOWN L"HKLM\\" POLICY_KEY
+#define SESSION_MANAGER_KEY L"SYSTEM\\CurrentControlSet\\Control\\Session Manager"
+// The orders in which Windows judges the restrictions, as the report names them.
+#define POLICY_ORDER_NONE L"none"
+#define POLICY_ORDER_CLASSIC L"classic"
+#define POLICY_ORDER_LAYERED L"layered"
+// Why a package will not install unattended.
+#define UNATTENDED_NO_CATALOG L"the INF names no catalog (CatalogFile)"
+#define UNATTENDED_CATALOG_MISSING L"the catalog is missing: "
+#define UNATTENDED_NOT_COVERED L"the catalog does not list "
+#define UNATTENDED_NOT_TRUSTED L"the catalog's signature is not trusted here: "
+
+#define STEP_PENDING L"asking whether device installations are pending"
+#define STEP_RESTART_RECORDS L"reading the records of a pending restart"
+#define STEP_POLICY L"reading the device installation policy"
+
+#define TRACE_POLICY L"kvr7ctl: device installation policy of Windows %lu.%lu.%lu: %s\n"
+#define TRACE_DEVICE_WAITS L"kvr7ctl: device %s waits for a restart: status 0x%lx, problem %lu\n"
+#define TRACE_CATALOG L"kvr7ctl: catalog named by %s: %s, present %lu\n"
+#define TRACE_CATALOG_PROBE                                                                        \
+    L"kvr7ctl: %s: the platform's answer for a member no catalog holds: 0x%lx\n"
+#define TRACE_DEPLOY_STOPPED L"kvr7ctl: deploy stopped before the installer ran: %s\n"
+#define TRACE_CATALOG_FILE L"kvr7ctl: %s: tag %s: 0x%lx\n"

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 
 #include "base/administrator.h"
 #include "base/path.h"
@@ -185,16 +186,7 @@ bool restartPending(const PackageDevice& device, const std::wstring& copyName)
         g_kvr7ctlApi.CM_Get_DevNode_Status(&status, &problem, device.data.DevInst, 0);
     traceLine(TRACE_DEVICE_STATE, device.instanceId.c_str(), copyName.c_str(), status, problem,
               answer);
-    return answer == CR_SUCCESS && ((status & DN_NEED_RESTART) ||
-                                    ((status & DN_HAS_PROBLEM) && problem == CM_PROB_NEED_RESTART));
-}
-
-std::wstring instanceIdOf(HDEVINFO set, SP_DEVINFO_DATA* device)
-{
-    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
-    if (!g_kvr7ctlApi.SetupDiGetDeviceInstanceIdW(set, device, id, MAX_DEVICE_ID_LEN + 1, nullptr))
-        return std::wstring();
-    return id;
+    return answer == CR_SUCCESS && waitsForRestart(status, problem);
 }
 
 // Appends the items of the device's REG_MULTI_SZ `property` (hardware or
@@ -227,6 +219,44 @@ bool appendDeviceIds(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property,
 }
 
 } // namespace
+
+std::wstring instanceIdOf(HDEVINFO set, SP_DEVINFO_DATA* device)
+{
+    wchar_t id[MAX_DEVICE_ID_LEN + 1] = {};
+    if (!g_kvr7ctlApi.SetupDiGetDeviceInstanceIdW(set, device, id, MAX_DEVICE_ID_LEN + 1, nullptr))
+        return std::wstring();
+    return id;
+}
+
+bool forEachPresentDevice(const std::function<bool(HDEVINFO, SP_DEVINFO_DATA*)>& visit,
+                          DWORD* error)
+{
+    UniqueDeviceSet set(g_kvr7ctlApi.SetupDiGetClassDevsW(nullptr, nullptr, nullptr,
+                                                          DIGCF_ALLCLASSES | DIGCF_PRESENT));
+    if (!set.valid())
+    {
+        *error = GetLastError();
+        return false;
+    }
+    for (DWORD index = 0;; ++index)
+    {
+        SP_DEVINFO_DATA device = {};
+        device.cbSize = sizeof(device);
+        if (!g_kvr7ctlApi.SetupDiEnumDeviceInfo(set.get(), index, &device))
+        {
+            *error = GetLastError();
+            return *error == ERROR_NO_MORE_ITEMS;
+        }
+        if (!visit(set.get(), &device))
+            return false;
+    }
+}
+
+bool waitsForRestart(ULONG status, ULONG problem)
+{
+    return (status & DN_NEED_RESTART) ||
+           ((status & DN_HAS_PROBLEM) && problem == CM_PROB_NEED_RESTART);
+}
 
 bool sameText(const std::wstring& a, const std::wstring& b)
 {
@@ -355,75 +385,6 @@ bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
     }
 }
 
-bool findBoards(const Package& package, const std::vector<StagedCopy>& copies,
-                std::vector<Board>* boards, std::wstring* step, DWORD* error)
-{
-    boards->clear();
-    *step = STEP_BOARDS;
-    std::wstring folder;
-    if (!systemInfFolder(&folder, error))
-        return false;
-    UniqueDeviceSet set(g_kvr7ctlApi.SetupDiGetClassDevsW(nullptr, nullptr, nullptr,
-                                                          DIGCF_ALLCLASSES | DIGCF_PRESENT));
-    if (!set.valid())
-    {
-        *error = GetLastError();
-        return false;
-    }
-    for (DWORD index = 0;; ++index)
-    {
-        SP_DEVINFO_DATA data = {};
-        data.cbSize = sizeof(data);
-        if (!g_kvr7ctlApi.SetupDiEnumDeviceInfo(set.get(), index, &data))
-        {
-            *error = GetLastError();
-            return *error == ERROR_NO_MORE_ITEMS;
-        }
-        Board board;
-        board.instanceId = instanceIdOf(set.get(), &data);
-        std::vector<std::wstring> ids;
-        if (!appendDeviceIds(set.get(), &data, SPDRP_HARDWAREID, &ids, error) ||
-            !appendDeviceIds(set.get(), &data, SPDRP_COMPATIBLEIDS, &ids, error))
-        {
-            *step = STEP_BOARD_IDS + board.instanceId;
-            return false;
-        }
-        const auto matched =
-            std::find_if(ids.begin(), ids.end(), [&package](const std::wstring& id) {
-                return std::any_of(package.ids.begin(), package.ids.end(),
-                                   [&id](const std::wstring& ours) { return sameText(ours, id); });
-            });
-        if (matched == ids.end())
-            continue;
-        board.matchedId = *matched;
-        board.driver = driverInfName(set.get(), &data);
-        board.ours = std::any_of(copies.begin(), copies.end(), [&board](const StagedCopy& copy) {
-            return !board.driver.empty() && sameText(copy.name, board.driver);
-        });
-        CInfFile published;
-        if (!board.driver.empty() &&
-            published.open((folder + L"\\" + fileNameOf(board.driver)).c_str()) == SETUP_OK)
-        {
-            InfIdentity identity;
-            readIdentity(published, &identity);
-            board.provider = identity.provider;
-            board.driverVersion = identity.driverVersion;
-        }
-        const CONFIGRET answer =
-            g_kvr7ctlApi.CM_Get_DevNode_Status(&board.status, &board.problem, data.DevInst, 0);
-        traceLine(TRACE_BOARD, board.instanceId.c_str(), board.matchedId.c_str(),
-                  board.driver.c_str(), board.status, board.problem, answer);
-        if (answer != CR_SUCCESS)
-        {
-            // The configuration manager's answer is in the trace line above.
-            *step = STEP_BOARD_STATE + board.instanceId;
-            *error = ERROR_GEN_FAILURE;
-            return false;
-        }
-        boards->push_back(board);
-    }
-}
-
 int refuseUnlessAdministrator(const wchar_t* refusal)
 {
     bool administrator = false;
@@ -433,4 +394,64 @@ int refuseUnlessAdministrator(const wchar_t* refusal)
         // The exit code is the Win32 error ERROR_ELEVATION_REQUIRED itself.
         return reportRefusal(refusal, STEP_ADMIN, KVR7CTL_NOT_ADMIN, KVR7CTL_NOT_ADMIN);
     return KVR7CTL_DONE;
+}
+
+bool findBoards(const Package& package, const std::vector<StagedCopy>& copies,
+                std::vector<Board>* boards, std::wstring* step, DWORD* error)
+{
+    boards->clear();
+    *step = STEP_BOARDS;
+    std::wstring folder;
+    if (!systemInfFolder(&folder, error))
+        return false;
+    return forEachPresentDevice(
+        [&](HDEVINFO set, SP_DEVINFO_DATA* data) {
+            Board board;
+            board.instanceId = instanceIdOf(set, data);
+            std::vector<std::wstring> ids;
+            if (!appendDeviceIds(set, data, SPDRP_HARDWAREID, &ids, error) ||
+                !appendDeviceIds(set, data, SPDRP_COMPATIBLEIDS, &ids, error))
+            {
+                *step = STEP_BOARD_IDS + board.instanceId;
+                return false;
+            }
+            const auto matched =
+                std::find_if(ids.begin(), ids.end(), [&package](const std::wstring& id) {
+                    return std::any_of(
+                        package.ids.begin(), package.ids.end(),
+                        [&id](const std::wstring& ours) { return sameText(ours, id); });
+                });
+            if (matched == ids.end())
+                return true;
+            board.matchedId = *matched;
+            board.ids = ids;
+            board.driver = driverInfName(set, data);
+            board.ours =
+                std::any_of(copies.begin(), copies.end(), [&board](const StagedCopy& copy) {
+                    return !board.driver.empty() && sameText(copy.name, board.driver);
+                });
+            CInfFile published;
+            if (!board.driver.empty() &&
+                published.open((folder + L"\\" + fileNameOf(board.driver)).c_str()) == SETUP_OK)
+            {
+                InfIdentity identity;
+                readIdentity(published, &identity);
+                board.provider = identity.provider;
+                board.driverVersion = identity.driverVersion;
+            }
+            const CONFIGRET answer =
+                g_kvr7ctlApi.CM_Get_DevNode_Status(&board.status, &board.problem, data->DevInst, 0);
+            traceLine(TRACE_BOARD, board.instanceId.c_str(), board.matchedId.c_str(),
+                      board.driver.c_str(), board.status, board.problem, answer);
+            if (answer != CR_SUCCESS)
+            {
+                // The configuration manager's answer is in the trace line above.
+                *step = STEP_BOARD_STATE + board.instanceId;
+                *error = ERROR_GEN_FAILURE;
+                return false;
+            }
+            boards->push_back(board);
+            return true;
+        },
+        error);
 }

@@ -14,6 +14,7 @@
 
 #include <setupapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,14 +59,28 @@ struct PackageDevice
 struct Board
 {
     std::wstring instanceId;
-    std::wstring matchedId;     // its first hardware, then compatible ID that is the package's
-    std::wstring driver;        // the published INF of its driver (InfPath); empty for none
-    std::wstring provider;      // read from that INF; empty when it cannot be read
-    std::wstring driverVersion; // likewise
-    bool ours = false;          // the driver is one of the package's staged copies
-    ULONG status = 0;           // the configuration manager's DN_* flags
-    ULONG problem = 0;          // and CM_PROB_* code
+    std::vector<std::wstring> ids; // its hardware IDs, then its compatible IDs
+    std::wstring matchedId;        // its first hardware, then compatible ID that is the package's
+    std::wstring driver;           // the published INF of its driver (InfPath); empty for none
+    std::wstring provider;         // read from that INF; empty when it cannot be read
+    std::wstring driverVersion;    // likewise
+    bool ours = false;             // the driver is one of the package's staged copies
+    ULONG status = 0;              // the configuration manager's DN_* flags
+    ULONG problem = 0;             // and CM_PROB_* code
 };
+
+// Calls `visit` with each present device, in the platform's order, until it
+// answers false. False with the platform's error when the device list cannot
+// be had or read; false when `visit` answered false, having set `error` itself.
+bool forEachPresentDevice(const std::function<bool(HDEVINFO set, SP_DEVINFO_DATA* device)>& visit,
+                          DWORD* error);
+
+// The device's instance ID; empty when it cannot be read.
+std::wstring instanceIdOf(HDEVINFO set, SP_DEVINFO_DATA* device);
+
+// Whether a device state (CM_Get_DevNode_Status's flags and problem) says that
+// the device waits for a restart.
+bool waitsForRestart(ULONG status, ULONG problem);
 
 // Names, IDs and verbs compare without regard to case.
 bool sameText(const std::wstring& a, const std::wstring& b);
@@ -88,12 +103,12 @@ bool findCopies(const Package& package, std::vector<StagedCopy>* copies, std::ws
 bool findDevices(const std::vector<StagedCopy>& copies, UniqueDeviceSet* set,
                  std::vector<PackageDevice>* devices, DWORD* error);
 
+// KVR7CTL_DONE when this process has administrator rights; otherwise the
+// report is ended (with `refusal` said when it has not) and its exit code given.
+int refuseUnlessAdministrator(const wchar_t* refusal);
+
 // Every present device that carries one of the package's IDs, with its driver
 // (a copy of the package or not) and its state. Fails, with `step` and `error`,
 // when the device list, a device's IDs or a board's state cannot be read.
 bool findBoards(const Package& package, const std::vector<StagedCopy>& copies,
                 std::vector<Board>* boards, std::wstring* step, DWORD* error);
-
-// KVR7CTL_DONE when this process has administrator rights; otherwise the
-// report is ended (with `refusal` said when it has not) and its exit code given.
-int refuseUnlessAdministrator(const wchar_t* refusal);

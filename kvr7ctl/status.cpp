@@ -16,11 +16,7 @@ bool hasProblem(const Board& board)
     return (board.status & DN_HAS_PROBLEM) && board.problem != CM_PROB_NEED_RESTART;
 }
 
-bool waitsForRestart(const Board& board)
-{
-    return (board.status & DN_NEED_RESTART) ||
-           ((board.status & DN_HAS_PROBLEM) && board.problem == CM_PROB_NEED_RESTART);
-}
+} // namespace
 
 void reportBoard(const Board& board)
 {
@@ -33,8 +29,6 @@ void reportBoard(const Board& board)
     report(REPORT_BOARD_STATUS, hex(board.status));
     report(REPORT_BOARD_PROBLEM, decimal(board.problem));
 }
-
-} // namespace
 
 int reportStatus(const Package& package)
 {
@@ -74,7 +68,7 @@ int reportStatus(const Package& package)
         reportBoard(board);
         otherDriver = otherDriver || !board.ours;
         problem = problem || (board.ours && hasProblem(board));
-        restart = restart || (board.ours && waitsForRestart(board));
+        restart = restart || (board.ours && waitsForRestart(board.status, board.problem));
     }
     report(REPORT_COPIES, decimal(static_cast<long long>(copies.size())));
     report(REPORT_DEVICES, decimal(static_cast<long long>(devices.size())));

@@ -12,3 +12,6 @@
 #include "kvr7ctl/package.h"
 
 int reportStatus(const Package& package);
+
+// One present board's lines, from board= to boardproblem= (check reports them too).
+void reportBoard(const Board& board);

@@ -20,17 +20,25 @@
 #include "kvr7ctl/command_line.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
 #include "tests/support/fake_system.h"
+#include "tests/support/machine_registry.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-// The package, and one of another maker that is the same in all else.
-#define PACKAGE_OF(maker)                                                                          \
+// The package, and one of another maker that is the same in all else; the
+// package naming a catalog (the one for this platform, kvr7.cat, first) and a
+// file of its own in a subfolder.
+#define PACKAGE_WITH(maker, version)                                                               \
     "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"                                  \
-    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\nProvider=%Mfg%\r\n"                       \
+    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\nProvider=%Mfg%\r\n" version               \
     "DriverVer=12/08/2026,1.0.0.0\r\n[Manufacturer]\r\n%Mfg%=KVR7,NTamd64\r\n"                     \
     "[KVR7.NTamd64]\r\nBoard=Install,ROOT\\KVR7_BOARD\r\n[Strings]\r\nMfg=\"" maker "\"\r\n"
+#define PACKAGE_OF(maker) PACKAGE_WITH(maker, "")
 const char PACKAGE[] = PACKAGE_OF("KVR7 Devices");
+const char CATALOGUED[] = PACKAGE_WITH(
+    "KVR7 Devices",
+    "CatalogFile=other.cat\r\nCatalogFile.NTamd64=kvr7.cat\r\n") "[SourceDisksFiles]\r\nkvr7.cfg=1,"
+                                                                 "sub\r\n";
 const char OTHER_MAKER[] = PACKAGE_OF("Other Devices");
 const char HELD[] = "the package, held open without sharing";
 const char NO_INF[] = "no INF at all\r\n";
@@ -46,6 +54,7 @@ struct InstallerRun
     DebugCaptureOutcome outcome;
     DWORD code;
     bool stages;
+    bool restart = false; // afterwards every device waits for a restart
 };
 
 struct Script
@@ -58,8 +67,23 @@ struct Script
     const wchar_t* driver = L"oem5.inf"; // every device's InfPath
     int removal = 0; // DIF_REMOVE: 0 removes the device, 1 fails, 2 answers TRUE and keeps it
     CONFIGRET stateAnswer = CR_SUCCESS;
+    const wchar_t* policy = L""; // the registry as StandInMachine writes it
+    DWORD build = 19045;         // of Windows 10, as RtlGetVersion answers
 };
 Script g;
+
+// The catalog's part in the check's cases: what the package names, what is
+// there, and what the platform answers.
+enum CatalogCase
+{
+    NO_CATALOG, // the INF names none
+    MISSING,    // it names kvr7.cat, which is not there
+    UNTOLD,     // kvr7.cat is there; the platform's trust check passes anything
+    NOT_LISTED, // it lists the INF but not sub\kvr7.cfg
+    LISTED,     // it lists both, and its signature is trusted
+};
+CatalogCase g_catalog;
+int g_members;                       // member look-ups so far
 std::vector<InstallerRun> g_answers; // the installer's answers still to come
 TempFolder* g_folder;
 // The installer's runs so far: each one's arguments after the program,
@@ -96,8 +120,12 @@ struct Fake
     {
         return HKEY_CURRENT_CONFIG;
     }
-    static LONG WINAPI infPath(HKEY, LPCWSTR, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
+    // The driver key's InfPath; any other key is the registry's own.
+    static LONG WINAPI infPath(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                               LPDWORD size)
     {
+        if (key != HKEY_CURRENT_CONFIG)
+            return RegQueryValueExW(key, name, reserved, type, data, size);
         *type = REG_SZ;
         *size = static_cast<DWORD>((wcslen(g.driver) + 1) * sizeof(wchar_t));
         if (data)
@@ -170,12 +198,37 @@ struct Fake
             g_answers.erase(g_answers.begin());
         if (answer.stages)
             g_folder->writeBytes(L"INF\\oem5.inf", PACKAGE);
+        g.status = answer.restart ? DN_NEED_RESTART : g.status;
         return DebugCaptureResult{answer.outcome, answer.code, ERROR_FILE_NOT_FOUND, 1, 1, 0};
+    }
+    static LONG WINAPI version(PRTL_OSVERSIONINFOW version)
+    {
+        version->dwMajorVersion = 10;
+        version->dwMinorVersion = 0;
+        version->dwBuildNumber = g.build;
+        return 0;
+    }
+    // The catalog SIP's answer for a member no catalog holds, and the
+    // signature's; nothing keeps state.
+    static LONG WINAPI trust(HWND, GUID*, LPVOID data)
+    {
+        const WINTRUST_DATA* question = static_cast<WINTRUST_DATA*>(data);
+        return question->dwUnionChoice == WTD_CHOICE_CATALOG && g_catalog != UNTOLD
+                   ? TRUST_E_NOSIGNATURE
+                   : ERROR_SUCCESS;
+    }
+    static HANDLE WINAPI openCatalog(LPWSTR, DWORD, HCRYPTPROV, DWORD, DWORD) { return HANDLE(1); }
+    static BOOL WINAPI closeCatalog(HANDLE) { return TRUE; }
+    static CRYPTCATMEMBER* WINAPI member(HANDLE, LPWSTR)
+    {
+        static CRYPTCATMEMBER listed;
+        return g_catalog == LISTED || g_members++ == 0 ? &listed : nullptr;
     }
 };
 
 // The case's folder: the package, the system INF folder with the foreign
-// package and, when `staged`, a copy of the package as oem5.inf.
+// package and, when `staged` is given, oem5.inf with that text; HELD is a copy
+// of the package that `held` keeps open without sharing.
 void layOut(TempFolder& folder, const char* staged, UniqueFile* held = nullptr)
 {
     g_folder = &folder;
@@ -208,6 +261,12 @@ void play(SeamGuard<Kvr7ctlApi>& seam)
     seam->lookUpDiUninstallDriverW = Fake::lookUp;
     seam->CheckTokenMembership = Fake::admin;
     seam->runUnderDebugger = Fake::run;
+    seam->RtlGetVersion = Fake::version;
+    seam->RegOpenKeyExW = StandInMachine::open;
+    seam->WinVerifyTrust = Fake::trust;
+    seam->CryptCATOpen = Fake::openCatalog;
+    seam->CryptCATClose = Fake::closeCatalog;
+    seam->CryptCATGetMemberInfo = Fake::member;
 }
 
 // The trace's `kvr7ctl: KEY=` line with its value (the last one), and how many there were.
@@ -296,9 +355,6 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         g = c.script;
         UniqueFile held;
         layOut(folder, c.staged, &held);
-        std::wstring command = std::wstring(L"kvr7ctl.exe ") + c.command;
-        if (command.find(L'@') != std::wstring::npos)
-            command.replace(command.find(L'@'), 1, folder.path());
         const std::string name = "row " + std::to_string(&c - cases) + ": " + toUtf8(c.command);
 
         DebugOutputCapture trace; // its guard puts the whole base seam back
@@ -306,7 +362,9 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         presentSystem(SystemAnswers());
         SeamGuard<Kvr7ctlApi> seam(g_kvr7ctlApi);
         play(seam);
-        const int code = runKvr7ctl(splitArguments(command.c_str()), folder.path());
+        const std::wstring command = inFolder(c.command, folder.path());
+        const int code =
+            runKvr7ctl(splitArguments((L"kvr7ctl.exe " + command).c_str()), folder.path());
         EXPECT_EQ(c.expectedCode, code) << name;
         std::wstring failedStep, report;
         for (const std::wstring& line : trace.lines())
@@ -335,10 +393,12 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
 // command and in the runs stands for the case's folder.
 TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
 {
-    const Script BOARD, NO_BOARD = {0}, RESTART = {1, DN_NEED_RESTART};
+    const Script BOARD, NO_BOARD = {0}, BUSY = {1, 0, 0, WAIT_TIMEOUT};
     const Script NO_ADMIN = {1, 0, 0, WAIT_OBJECT_0, FALSE};
     Script ON_FOREIGN; // the board kept on the other maker's package
     ON_FOREIGN.driver = L"oem6.inf";
+    Script blocked;
+    blocked.policy = L"DenyDeviceIDs=ROOT\\KVR7_BOARD";
     const InstallerRun STAGES = {DEBUG_CAPTURE_EXITED, 0, true},
                        NOTHING = {DEBUG_CAPTURE_EXITED, 0, false};
     const InstallerRun NO_HARDWARE = {DEBUG_CAPTURE_EXITED, 4, false};
@@ -362,7 +422,14 @@ TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
          L"staged"},
         {L"deploy -stage", BOARD, {STAGES}, 0, L"-nopause -preinstall", L"staged"},
         {L"deploy", BOARD, {NOTHING}, 1603, L"-nopause", L"installed"}, // reported, not staged
-        {L"deploy", RESTART, {STAGES}, 3010, L"-nopause", L"installed"},
+        {L"deploy",
+         BOARD,
+         {{DEBUG_CAPTURE_EXITED, 0, true, true}},
+         3010,
+         L"-nopause",
+         L"installed"},
+        {L"deploy", blocked, {}, 1625, L"", L""}, // stopped before the installer
+        {L"deploy", BUSY, {}, 1618, L"", L""},
         {L"deploy", ON_FOREIGN, {STAGES}, 20, L"-nopause", L"installed"},
         {L"deploy", BOARD, {{DEBUG_CAPTURE_EXITED, 5, false}}, 5, L"-nopause", L""},
         {L"deploy",
@@ -384,6 +451,7 @@ TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
         g = c.script;
         g_answers = c.runs;
         g_runs.clear();
+        const StandInMachine machine(g.policy);
         layOut(folder, nullptr);
         folder.writeBytes(L"ab\\kvr7.inf", PACKAGE);
         folder.writeBytes(L"a b\\kvr7.inf", PACKAGE);
@@ -412,6 +480,90 @@ TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
     }
 }
 
+// check with the machine played: its policy in the stand-in registry, the
+// Windows build, pending installations, a board's state and the catalog.
+TEST(Kvr7ctl, CheckSaysWhatStandsInTheWay)
+{
+    const Script BUSY = {1, 0, 0, WAIT_TIMEOUT}, RESTART = {1, DN_NEED_RESTART};
+    const auto machine = [](const wchar_t* policy, DWORD build = 19045) {
+        Script script;
+        script.policy = policy;
+        script.build = build;
+        return script;
+    };
+    const Script NONE = machine(L"");
+    struct Case
+    {
+        const wchar_t* command;
+        Script script;
+        CatalogCase catalog;
+        int expectedCode;
+        const wchar_t* expectedLine; // a line of the report
+    } cases[] = {
+        {L"check", NONE, NO_CATALOG, 0, L"unattendedproblem=the INF names no catalog"},
+        {L"check", machine(L"DenyDeviceIDs=root\\kvr7_board"), NO_CATALOG, 1625,
+         L"restrictionvalue=HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceInstall\\"
+         L"Restrictions\\DenyDeviceIDs\\1"},
+        {L"check", machine(L"DenyDeviceClasses={4D36E97D-E325-11CE-BFC1-08002BE10318}"), NO_CATALOG,
+         1625, L"restriction=DenyDeviceClasses"},
+        {L"check", machine(L"DenyUnspecified"), NO_CATALOG, 1625, L"restriction=DenyUnspecified"},
+        {L"check", machine(L"DenyUnspecified;AllowDeviceIDs=ROOT\\KVR7_BOARD"), NO_CATALOG, 0,
+         L"restrictions=0"},
+        {L"check", machine(L"DenyInstanceIDs=ROOT\\KVR7_BOARD\\0000"), NO_CATALOG, 1625,
+         L"restrictionfor=ROOT\\KVR7_BOARD\\0000"},
+        {L"check", machine(L"DenyInstanceIDs=ROOT\\KVR7_BOARD\\0000", 17763), NO_CATALOG, 0,
+         L"restrictions=0"}, // before Windows 10 1903
+        {L"check",
+         machine(L"AllowDenyLayered;DenyDeviceClasses={4d36e97d-e325-11ce-bfc1-08002be10318};"
+                 L"AllowDeviceIDs=ROOT\\KVR7_BOARD"),
+         NO_CATALOG, 0, L"policyorder=layered"},
+        {L"check", machine(L"!"), NO_CATALOG, 1603, L"failedstep=reading the device installation"},
+        {L"check", BUSY, NO_CATALOG, 1618, L"installpending=1"},
+        {L"check", RESTART, NO_CATALOG, 1618, L"restartpendingby=ROOT\\KVR7_BOARD\\0000"},
+        {L"check",
+         machine(L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based "
+                 L"Servicing\\RebootPending"),
+         NO_CATALOG, 1618, L"restartpending=1"},
+        {L"check -strict", NONE, NO_CATALOG, 577, L"unattendedproblem=the INF names no catalog"},
+        {L"check -strict", NONE, MISSING, 577,
+         L"unattendedproblem=the catalog is missing: kvr7.cat"},
+        {L"check -strict", NONE, UNTOLD, 0, L"covered=unknown"},
+        {L"check -strict", NONE, NOT_LISTED, 577, L"notcovered=sub\\kvr7.cfg"},
+        {L"check -strict", NONE, LISTED, 0, L"unattended=1"},
+    };
+    for (const Case& c : cases)
+    {
+        TempFolder folder;
+        g = c.script;
+        g_catalog = c.catalog;
+        g_members = 0;
+        const StandInMachine registry(g.policy);
+        layOut(folder, PACKAGE);
+        if (c.catalog != NO_CATALOG)
+            folder.writeBytes(L"kvr7.inf", CATALOGUED);
+        folder.writeBytes(L"sub\\kvr7.cfg", "Channels=8\r\n");
+        if (c.catalog > MISSING)
+            folder.writeBytes(L"kvr7.cat", "a catalog, as far as the fakes care");
+        const std::string name = "row " + std::to_string(&c - cases) + ": " + toUtf8(c.command);
+
+        DebugOutputCapture trace;
+        presentSystem(SystemAnswers());
+        SeamGuard<Kvr7ctlApi> seam(g_kvr7ctlApi);
+        play(seam);
+        const int code = runKvr7ctl(
+            splitArguments((std::wstring(L"kvr7ctl.exe ") + c.command).c_str()), folder.path());
+        EXPECT_EQ(c.expectedCode, code) << name;
+        const std::wstring start = L"kvr7ctl: " + std::wstring(c.expectedLine);
+        EXPECT_TRUE(
+            std::any_of(trace.lines().begin(), trace.lines().end(),
+                        [&start](const std::wstring& line) { return line.find(start) == 0; }))
+            << name << ": " << toUtf8(c.expectedLine);
+        folder.adopt(L"INF\\oem5.inf");
+        folder.adopt(L"INF\\oem5.pnf");
+        folder.adopt(L"INF\\oem6.pnf");
+    }
+}
+
 // The usage is made from the verbs' help lines and reads as it always has.
 TEST(Kvr7ctl, UsageNamesEveryVerb)
 {
@@ -419,5 +571,6 @@ TEST(Kvr7ctl, UsageNamesEveryVerb)
               L"usage: kvr7ctl.exe status [INF]\n"
               L"       kvr7ctl.exe remove [-force] [INF]\n"
               L"       kvr7ctl.exe deploy [-stage] [INF]\n"
+              L"       kvr7ctl.exe check [-strict] [INF]\n"
               L"INF is the package's INF file; by default kvr7.inf beside kvr7ctl.exe.");
 }
