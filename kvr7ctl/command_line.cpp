@@ -95,7 +95,7 @@ int runKvr7ctl(const std::vector<std::wstring>& args, const std::wstring& ownFol
     }
     if (next != args.size())
         return usage();
-    traceLine(TRACE_COMMAND, args[1].c_str(), inf.c_str(), option ? 1 : 0);
+    traceLine(TRACE_COMMAND, args[1].c_str(), inf.c_str(), option ? verb->option : L"none");
 
     Package package;
     const int read = readPackage(inf, ownFolder, &package);

@@ -84,19 +84,26 @@ int installerFailed(DWORD code)
 }
 
 // Whatever the installer answered, only status tells what the machine holds
-// now: a copy staged, and each present board on it.
-int checkOutcome(const Package& package)
+// now: a copy staged, and each present board on it. Staging on request leaves
+// the present boards as they are, so then only the copy (and a restart due)
+// decides; a board on another driver is said in a warning= line.
+int checkOutcome(const Package& package, bool stageOnly)
 {
     int status = KVR7CTL_FAILED;
+    StatusFindings findings;
     {
         const InnerReport inner(REPORT_STATUS_RESULT);
-        status = reportStatus(package);
+        status = reportStatus(package, &findings);
     }
     if (status == KVR7CTL_NOT_STAGED)
         return reportFailure(STEP_NOT_STAGED, ERROR_FILE_NOT_FOUND);
     // A failed check has named its step already; its codes for the boards and
     // for a restart due are deploy's as they are.
-    return finishReport(status);
+    if (!stageOnly || status == KVR7CTL_FAILED)
+        return finishReport(status);
+    if (findings.otherDriver)
+        report(REPORT_WARNING, TEXT_STAGED_BOARDS_LEFT);
+    return finishReport(findings.restart ? KVR7CTL_RESTART : KVR7CTL_DONE);
 }
 
 } // namespace
@@ -153,5 +160,5 @@ int deployPackage(const Package& package, bool stageOnly)
             return installerFailed(code);
     }
     report(REPORT_OUTCOME, staging ? OUTCOME_STAGED : OUTCOME_INSTALLED);
-    return checkOutcome(package);
+    return checkOutcome(package, stageOnly);
 }

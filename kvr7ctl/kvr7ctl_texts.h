@@ -106,7 +106,7 @@
 
 // Trace lines.
 #define TRACE_REPORT L"kvr7ctl: %s=%s\n"
-#define TRACE_COMMAND L"kvr7ctl: command %s, INF %s, force %d\n"
+#define TRACE_COMMAND L"kvr7ctl: command %s, INF %s, option %s\n"
 #define TRACE_PACKAGE L"kvr7ctl: package %s: provider \"%s\", class %s, models %s\n"
 #define TRACE_SEARCH L"kvr7ctl: searching %s\n"
 #define TRACE_CANDIDATE L"kvr7ctl: %s: original name %s, provider \"%s\", class %s, models %s: %s\n"
@@ -218,6 +218,8 @@ inline const wchar_t* kvr7ctlCodeMeaning(unsigned long code)
 #define REPORT_CHECK_RESULT L"checkresult"
 #define REPORT_WARNING L"warning"
 #define TEXT_NOT_UNATTENDED L"the package will not install unattended: "
+#define TEXT_STAGED_BOARDS_LEFT                                                                    \
+    L"staged only: a present board runs another driver, or none (its board= lines say which)"
 // A restriction judged against the package's own IDs, not a present board's.
 #define REPORT_FOR_PACKAGE L"package"
 // What the check says where the platform cannot tell.

@@ -30,7 +30,7 @@ void reportBoard(const Board& board)
     report(REPORT_BOARD_PROBLEM, decimal(board.problem));
 }
 
-int reportStatus(const Package& package)
+int reportStatus(const Package& package, StatusFindings* findings)
 {
     for (const std::wstring& id : package.ids)
         report(REPORT_ID, id);
@@ -74,6 +74,8 @@ int reportStatus(const Package& package)
     report(REPORT_DEVICES, decimal(static_cast<long long>(devices.size())));
     report(REPORT_BOARDS, decimal(static_cast<long long>(boards.size())));
     report(REPORT_RESTART_NEEDED, restart ? L"1" : L"0");
+    if (findings)
+        *findings = {!copies.empty(), otherDriver, problem, restart};
     if (copies.empty())
         return finishReport(KVR7CTL_NOT_STAGED);
     if (otherDriver)

@@ -11,7 +11,17 @@
 
 #include "kvr7ctl/package.h"
 
-int reportStatus(const Package& package);
+// What the report found, for a caller that weighs it differently than the
+// exit code's order does (deploy -stage, which leaves the boards as they are).
+struct StatusFindings
+{
+    bool staged = false;
+    bool otherDriver = false; // a present board runs another driver, or none
+    bool problem = false;     // a board on the package's driver reports a problem
+    bool restart = false;     // a device of the package waits for a restart
+};
+
+int reportStatus(const Package& package, StatusFindings* findings = nullptr);
 
 // One present board's lines, from board= to boardproblem= (check reports them too).
 void reportBoard(const Board& board);

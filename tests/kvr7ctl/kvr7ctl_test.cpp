@@ -339,7 +339,7 @@ TEST(Kvr7ctl, ExitCodesAndFailedSteps)
         {L"status missing.inf", PACKAGE, ONE_DEVICE, 1603, L"package INF", 2},
         {L"remove -force", PACKAGE, NO_ADMIN, 740, L"administrator", 740},
         {L"remove -force", PACKAGE, BUSY, 1618, L"waiting", ERROR_INSTALL_ALREADY_RUNNING},
-        {L"remove -force", PACKAGE, ONE_DEVICE, 0, L"", 0},
+        {L"remove -force", PACKAGE, ONE_DEVICE, 0, L"option -force", 0},
         {L"remove -force", HELD, ONE_DEVICE, 1603, L"candidate oem5.inf", ERROR_SHARING_VIOLATION},
         {L"remove -force", PACKAGE, REMOVAL_RESTART, 3010, L"", 0},
         {L"remove -force", PACKAGE, REMOVE_FAILS, 1603, L"DIF_REMOVE ROOT", ERROR_ACCESS_DENIED},
@@ -431,6 +431,7 @@ TEST(Kvr7ctl, DeployEndsWithWhatTheCheckConfirms)
         {L"deploy", blocked, {}, 1625, L"", L""}, // stopped before the installer
         {L"deploy", BUSY, {}, 1618, L"", L""},
         {L"deploy", ON_FOREIGN, {STAGES}, 20, L"-nopause", L"installed"},
+        {L"deploy -stage", ON_FOREIGN, {STAGES}, 0, L"-nopause -preinstall", L"staged"},
         {L"deploy", BOARD, {{DEBUG_CAPTURE_EXITED, 5, false}}, 5, L"-nopause", L""},
         {L"deploy",
          NO_BOARD,
