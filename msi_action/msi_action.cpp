@@ -8,7 +8,7 @@
 //   CommitDriver    commit, once the installation or removal stands
 // A DLL action, unlike an exe action, can end the installation with 3010 (a
 // restart is due) as well as with 1603 (failed, rolled back). Nothing thrown
-// leaves an entry point: running out of memory fails the action.
+// leaves an entry point (guarded below).
 
 #include <windows.h>
 
@@ -18,50 +18,41 @@
 
 #include "msi_action/driver_actions.h"
 
-extern "C" UINT __stdcall InstallDriver(MSIHANDLE session)
+namespace {
+
+// One entry point's work. Running out of memory fails the actions that change
+// the machine; the rollback and commit actions answer success then, so that
+// Windows Installer goes on with the rest of its own undo or commit.
+UINT guarded(UINT (*action)(MSIHANDLE), MSIHANDLE session, UINT onNoMemory)
 {
     try
     {
-        return installDriver(session);
+        return action(session);
     }
     catch (const std::bad_alloc&)
     {
-        return ERROR_INSTALL_FAILURE;
+        return onNoMemory;
     }
+}
+
+} // namespace
+
+extern "C" UINT __stdcall InstallDriver(MSIHANDLE session)
+{
+    return guarded(installDriver, session, ERROR_INSTALL_FAILURE);
 }
 
 extern "C" UINT __stdcall RemoveDriver(MSIHANDLE session)
 {
-    try
-    {
-        return removeDriver(session);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_INSTALL_FAILURE;
-    }
+    return guarded(removeDriver, session, ERROR_INSTALL_FAILURE);
 }
 
 extern "C" UINT __stdcall RollBackDriver(MSIHANDLE session)
 {
-    try
-    {
-        return rollBackDriver(session);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_SUCCESS;
-    }
+    return guarded(rollBackDriver, session, ERROR_SUCCESS);
 }
 
 extern "C" UINT __stdcall CommitDriver(MSIHANDLE session)
 {
-    try
-    {
-        return commitDriver(session);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return ERROR_SUCCESS;
-    }
+    return guarded(commitDriver, session, ERROR_SUCCESS);
 }
