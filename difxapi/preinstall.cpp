@@ -19,6 +19,7 @@
 #include "base/wformat.h"
 #include "difxapi/difx_texts.h"
 #include "difxapi/difxapi_platform.h"
+#include "inf/decoration.h"
 #include "inf/inf_handle.h"
 
 namespace {
@@ -154,22 +155,14 @@ std::wstring joinPath(const std::vector<std::wstring>& pieces)
     return result;
 }
 
-// "amd64", "x86", "arm64" or "ia64": the suffix of decorated section names.
+// "amd64", "x86", "arm64" or "ia64": the suffix of decorated section names
+// (x86 for an architecture the INF format has no word for).
 std::wstring nativeArchitecture()
 {
     SYSTEM_INFO info;
     GetNativeSystemInfo(&info);
-    switch (info.wProcessorArchitecture)
-    {
-    case PROCESSOR_ARCHITECTURE_AMD64:
-        return L"amd64";
-    case PROCESSOR_ARCHITECTURE_IA64:
-        return L"ia64";
-    case 12: // PROCESSOR_ARCHITECTURE_ARM64, missing from older headers
-        return L"arm64";
-    default:
-        return L"x86";
-    }
+    const std::wstring word = architectureWord(info.wProcessorArchitecture);
+    return word.empty() ? L"x86" : word;
 }
 
 bool sectionExists(HINF inf, const std::wstring& section)

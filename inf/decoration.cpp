@@ -3,6 +3,8 @@
 
 #include "inf/decoration.h"
 
+#include <windows.h>
+
 namespace {
 
 // The C library's white space for the scans.
@@ -84,4 +86,20 @@ DecorationPlatform decorationPlatform(const CWStr& word)
     if (equalsIgnoringAsciiCase(word, L"ntamd64"))
         return PLATFORM_AMD64;
     return PLATFORM_UNKNOWN;
+}
+
+const wchar_t* architectureWord(unsigned short architecture)
+{
+    switch (architecture)
+    {
+    case PROCESSOR_ARCHITECTURE_INTEL:
+        return L"x86";
+    case PROCESSOR_ARCHITECTURE_AMD64:
+        return L"amd64";
+    case PROCESSOR_ARCHITECTURE_IA64:
+        return L"ia64";
+    case 12: // PROCESSOR_ARCHITECTURE_ARM64, which older headers lack
+        return L"arm64";
+    }
+    return L"";
 }

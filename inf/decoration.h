@@ -27,3 +27,9 @@ enum DecorationPlatform
 };
 
 DecorationPlatform decorationPlatform(const CWStr& word);
+
+// The word for a processor architecture (PROCESSOR_ARCHITECTURE_*) in decorated
+// section and entry names ("x86", "amd64", "ia64", "arm64", as in
+// [SourceDisksFiles.amd64] and CatalogFile.NTamd64); empty for one the INF
+// format has no word for.
+const wchar_t* architectureWord(unsigned short architecture);

@@ -13,6 +13,7 @@
 #include "base/trace.h"
 #include "base/unique_handle.h"
 #include "console/tool_text.h"
+#include "inf/decoration.h"
 #include "inf/inf_file.h"
 #include "kvr7ctl/kvr7ctl_platform.h"
 #include "kvr7ctl/kvr7ctl_texts.h"
@@ -179,24 +180,6 @@ bool listed(HANDLE catalog, HCATADMIN sha256, const std::wstring& path)
     return false;
 }
 
-// The decoration of this architecture in [SourceDisksFiles.<name>] and, after
-// "NT", in CatalogFile.NT<name>; empty for one the INF format has no name for.
-std::wstring platformName(WORD architecture)
-{
-    switch (architecture)
-    {
-    case PROCESSOR_ARCHITECTURE_INTEL:
-        return L"x86";
-    case PROCESSOR_ARCHITECTURE_AMD64:
-        return L"amd64";
-    case PROCESSOR_ARCHITECTURE_IA64:
-        return L"ia64";
-    case 12: // PROCESSOR_ARCHITECTURE_ARM64, which older headers lack
-        return L"arm64";
-    }
-    return std::wstring();
-}
-
 std::wstring currentField(CInfFile& inf, uint32_t index)
 {
     CWStr text;
@@ -225,7 +208,7 @@ std::wstring joined(const std::wstring& folder, const std::wstring& name)
 
 void readCatalogName(CInfFile& inf, CatalogState* state, std::vector<std::wstring>* files)
 {
-    const std::wstring platform = platformName(inf.architecture());
+    const std::wstring platform = architectureWord(inf.architecture());
     std::vector<std::wstring> entries;
     if (!platform.empty())
         entries.push_back(L"CatalogFile.NT" + platform);
